@@ -1,0 +1,66 @@
+// The one narrow interface through which the game reaches the machine: clock,
+// input, images, the screen and audio. SdlPlatform implements it on SDL 1.2;
+// FakePlatform implements it for tests with a virtual clock, scripted input
+// and recorded blits. Nothing outside src/platform/ includes SDL.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+
+#include "rules/input.h"
+
+namespace vq {
+
+// Keys the program reads.
+enum class Key : int {
+  Escape, LeftCtrl, RightCtrl, LeftAlt, RightAlt,
+  Up, Down, Left, Right, Space, Return, M, F,
+  Count
+};
+
+struct Image;  // defined by each implementation
+struct Music;  // defined by each implementation
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // Clock.
+  virtual uint32_t Ticks() = 0;            // milliseconds since start
+  virtual void Delay(uint32_t ms) = 0;     // sleeps at least ms
+  virtual std::time_t Time() = 0;          // time(NULL)
+
+  // Input. PollEvent takes at most one pending event and writes its type to
+  // *record only when there was one (returns true then). Mouse events are
+  // never queued. KeyHeld reads the keyboard state as of the last poll.
+  virtual bool PollEvent(EventType* record) = 0;
+  virtual bool KeyHeld(Key key) = 0;
+
+  // Images, converted to the screen's format when loaded. LoadImage returns
+  // nullptr when the file cannot be loaded.
+  virtual Image* LoadImage(const char* path) = 0;
+  virtual void FreeImage(Image* image) = 0;
+  virtual int ImageWidth(const Image* image) = 0;
+  virtual int ImageHeight(const Image* image) = 0;
+  // Blits the whole image with its top-left corner at (x, y).
+  virtual void Blit(Image* image, int x, int y) = 0;
+  // Blits the source rectangle (sx, sy, w, h) of the image to (x, y); parts
+  // outside the image or the screen are clipped away.
+  virtual void BlitRegion(Image* image, int sx, int sy, int w, int h, int x, int y) = 0;
+  virtual void Flip() = 0;
+  virtual void ToggleFullScreen() = 0;
+
+  // Audio. OpenAudio returns false when the device cannot be opened; then
+  // LastError() says why.
+  virtual bool OpenAudio() = 0;
+  virtual const char* LastError() = 0;
+  virtual Music* LoadMusic(const char* path) = 0;  // nullptr when it cannot be loaded
+  virtual void PlayMusicLooped(Music* music) = 0;  // from the beginning, forever
+  virtual void HaltMusic() = 0;
+  // Gives the music back: it is freed at once when it is not playing, and
+  // otherwise as soon as it has stopped, so that music still playing when a
+  // game ends goes on playing.
+  virtual void ReleaseMusic(Music* music) = 0;
+};
+
+}  // namespace vq
