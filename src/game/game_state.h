@@ -1,0 +1,76 @@
+// Everything one game keeps: the playfield, the clock readings, the music and
+// keys it handles itself, and its images. Created when a game starts and gone
+// when it returns; the interactive game and the demo share it.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/platform.h"
+#include "rules/input.h"
+#include "rules/playfield.h"
+#include "rules/scoring.h"
+
+namespace vq {
+
+constexpr int kVisualiserBars = 16;
+
+// Roles of the five images of a skin, in their load order.
+enum SkinRole : int { kSkinBg = 0, kSkinSq1, kSkinSq2, kSkinSq3, kSkinSq4, kSkinImages };
+
+// The images of a game. The twelve are loaded in this order: grid, skin 1's
+// bg, sq1, sq2, sq3, sq4, tempo, numbers, dead, hud, spark, audvis; skins 2 to
+// 5 follow, so that a pass end only switches between loaded skins.
+struct GameImages {
+  Image* grid;
+  Image* tempo;     // Timeline marker
+  Image* numbers;   // digit strip of the HUD numbers
+  Image* dead;      // end-screen overlay
+  Image* hud;       // HUD panel
+  Image* spark;
+  Image* audvis;    // one block of a visualiser bar
+  Image* skins[kSkinCount][kSkinImages];  // skins[k - 1] is skin k
+};
+
+struct GameState {
+  int32_t time_limit;  // seconds of Time attack; 0 for the untimed game
+
+  // Board, piece, queue, MoveLatch, Timeline, SweepScore, Score,
+  // PreviousScore, Level, the skin on show, FrameCounter and GameOverFlag.
+  Playfield field;
+
+  // The two latest tick readings; each frame overwrites the older one.
+  uint32_t tick_a;
+  uint32_t tick_b;
+  int32_t frame_time;  // ms between this frame's reading and the one before
+  int32_t play_time;   // ms since start-up, pauses included
+
+  int32_t hiscore;     // read from the hiscore file at start-up; fixed during the game
+
+  int32_t music_available;  // 0 when audio or the music file failed
+  int32_t music_on;         // the M toggle
+  Music* music;
+
+  int32_t visualiser_bars[kVisualiserBars];
+
+  EventType event_record;  // the last event taken; kept across frames
+
+  // Keys that act once per press: each is true once the key has been seen
+  // released since it last acted (M, F), or since the last pause ended
+  // (Return).
+  bool music_key_released;
+  bool fullscreen_key_released;
+  bool pause_key_released;
+
+  // A request to close the window was taken: the game ends as with Escape,
+  // the end screen does not wait, and the program ends afterwards.
+  bool window_closed;
+
+  GameImages images;
+};
+
+// The skin images on show.
+inline Image* const* CurrentSkin(const GameState& state) {
+  return state.images.skins[state.field.skin - 1];
+}
+
+}  // namespace vq
