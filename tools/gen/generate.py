@@ -16,6 +16,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 
 import common as C  # noqa: E402
+import music  # noqa: E402
 import ui  # noqa: E402
 
 
@@ -35,6 +36,8 @@ def main(argv=None):
     t0 = time.monotonic()
     if args.only in (None, "images"):
         generate_images(args.out)
+    if args.only in (None, "music"):
+        music.generate(os.path.join(args.out, "bgm.ogg"))
     print("generated into %s in %.1f s" % (args.out, time.monotonic() - t0))
 
 
