@@ -128,7 +128,16 @@ bool GravityStep(Playfield& p) {
     p.game_over = 1;
     return false;
   }
-  if (piece.pos[kBottomLeft] >= kBottomRowStart || (left_blocked && right_blocked)) {
+  // The left column has reached the bottom row: the piece locks where it is,
+  // even a split one whose right column could still fall. A right column
+  // whose top is still above the board (the drop left it entering and a sweep
+  // has since freed it) has no Board cell to be written to, so it falls to
+  // rest first, below.
+  if (piece.pos[kBottomLeft] >= kBottomRowStart && piece.pos[kTopRight] >= 0) {
+    LockPiece(p);
+    return true;
+  }
+  if (left_blocked && right_blocked) {
     LockPiece(p);
     return true;
   }
