@@ -1,0 +1,62 @@
+// The platform on SDL 1.2, SDL_image and SDL_mixer: the one place that talks
+// to the machine. This header includes no SDL header, so that main can open
+// the window without seeing SDL itself.
+#pragma once
+
+#include <vector>
+
+#include "platform/platform.h"
+
+struct SDL_Surface;
+struct _Mix_Music;
+
+namespace vq {
+
+// The exit handler that main registers with atexit; its only action is
+// SDL_Quit().
+void ShutdownSdl();
+
+class SdlPlatform : public Platform {
+ public:
+  // With convert_images, every loaded image is converted to the screen's
+  // pixel format (same pixels, much faster blits); without, images keep the
+  // format they were stored in (the benchmark compares both).
+  explicit SdlPlatform(bool convert_images = true);
+
+  // Opening, in this order: StartVideo, then register ShutdownSdl with atexit,
+  // then OpenWindow. Each returns false on failure; LastError() says why.
+  bool StartVideo();   // SDL_Init(SDL_INIT_VIDEO)
+  bool OpenWindow();   // caption "Velquadro", 800x600 double-buffered window
+
+  // --- Platform -----------------------------------------------------------
+  uint32_t Ticks() override;
+  void Delay(uint32_t ms) override;
+  std::time_t Time() override;
+  bool PollEvent(EventType* record) override;
+  bool KeyHeld(Key key) override;
+  Image* LoadImage(const char* path) override;
+  void FreeImage(Image* image) override;
+  int ImageWidth(const Image* image) override;
+  int ImageHeight(const Image* image) override;
+  void Blit(Image* image, int x, int y) override;
+  void BlitRegion(Image* image, int sx, int sy, int w, int h, int x, int y) override;
+  void Flip() override;
+  void ToggleFullScreen() override;
+  bool OpenAudio() override;
+  const char* LastError() override;
+  Music* LoadMusic(const char* path) override;
+  void PlayMusicLooped(Music* music) override;
+  void HaltMusic() override;
+  void ReleaseMusic(Music* music) override;
+
+ private:
+  void FreeStoppedMusic();
+
+  bool convert_images_;
+  SDL_Surface* screen_ = nullptr;
+  bool audio_open_ = false;
+  _Mix_Music* playing_ = nullptr;          // the music last started, until halted
+  std::vector<_Mix_Music*> released_;      // given back while still playing
+};
+
+}  // namespace vq
