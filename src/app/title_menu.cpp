@@ -1,1 +1,133 @@
-namespace vq {}
+#include "app/title_menu.h"
+
+#include <cstdlib>
+
+#include "app/image_loading.h"
+#include "app/number_renderer.h"
+
+namespace vq {
+
+namespace {
+
+// Everything the menu keeps for the life of the program.
+struct MenuState {
+  int32_t selection = kItemPlay;
+  int32_t time_limit = kTimeLimitStart;
+  bool quit = false;
+  bool idle = false;           // nothing changed since the last redraw
+  uint32_t key_tick = UINT32_MAX;  // ticks / 100 at the previous pass
+  bool f_released = true;      // F has been up since it last acted
+};
+
+// Up, then Down on the selection Up left, then Right and Left on the time
+// limit: the arrow keys' work at one 100 ms tick. Clears the idle flag on
+// every change of selection or limit.
+void ArrowKeys(Platform& platform, MenuState& s) {
+  if (platform.KeyHeld(Key::Up)) {
+    s.selection = s.selection > kItemPlay ? s.selection - 1 : kItemQuit;
+    s.idle = false;
+  }
+  if (platform.KeyHeld(Key::Down)) {
+    s.selection = s.selection < kItemQuit ? s.selection + 1 : kItemPlay;
+    s.idle = false;
+  }
+  if (platform.KeyHeld(Key::Right) && s.selection == kItemTimeAttack &&
+      s.time_limit < kTimeLimitMax) {
+    s.time_limit += kTimeLimitStep;
+    s.idle = false;
+  }
+  if (platform.KeyHeld(Key::Left) && s.selection == kItemTimeAttack &&
+      s.time_limit > kTimeLimitMin) {
+    s.time_limit -= kTimeLimitStep;
+    s.idle = false;
+  }
+}
+
+// Return: start the selected game, or quit. The menu is redrawn after a game.
+void ReturnKey(Platform& platform, const MenuGames& games, MenuState& s) {
+  int32_t result = kBackToMenu;
+  switch (s.selection) {
+    case kItemPlay:
+      s.idle = false;
+      result = games.play(platform, 0);
+      break;
+    case kItemTimeAttack:
+      s.idle = false;
+      result = games.play(platform, s.time_limit);
+      break;
+    case kItemDemo:
+      s.idle = false;
+      result = games.demo(platform);
+      break;
+    case kItemQuit:
+      s.quit = true;
+      s.idle = false;
+      return;
+    default:
+      return;
+  }
+  if (result == kQuitProgram) s.quit = true;
+  // F held through the game (it toggles full screen there too) does not act
+  // again here until it has been let go.
+  s.f_released = false;
+}
+
+void Redraw(Platform& platform, Image* title, Image* arrow, Image* digits, const MenuState& s) {
+  std::srand(static_cast<unsigned>(platform.Time()));
+  platform.Blit(title, 0, 0);
+  platform.Blit(arrow, kArrowX, kArrowTopY + kArrowRowStep * s.selection);
+  DrawNumber(platform, digits, s.time_limit, kTimeLimitX, kTimeLimitY);
+  platform.Flip();
+}
+
+}  // namespace
+
+int TitleMenu(Platform& platform, const MenuGames& games) {
+  Image* title = LoadImageOrExit(platform, "gfx/title.png");
+  Image* arrow = LoadImageOrExit(platform, "gfx/arrow.png");
+  Image* digits = LoadImageOrExit(platform, "gfx/numbers.png");
+
+  MenuState s;
+  while (!s.quit) {
+    Redraw(platform, title, arrow, digits, s);
+
+    s.idle = true;
+    while (s.idle) {
+      // 1. Poll: keeps the keyboard state current; closing the window quits.
+      EventType event = EventType::None;
+      if (platform.PollEvent(&event) && event == EventType::Quit) {
+        s.quit = true;
+        break;
+      }
+
+      // 2. The arrow keys and F act once per 100 ms tick: at the first pass
+      //    that sees a new value of ticks / 100.
+      const uint32_t tick = platform.Ticks() / kMenuKeyTickMs;
+      const bool f_held = platform.KeyHeld(Key::F);
+      if (tick != s.key_tick) {
+        s.key_tick = tick;
+        ArrowKeys(platform, s);
+        // F acts once per press, and does not redraw the menu.
+        if (f_held && s.f_released) {
+          platform.ToggleFullScreen();
+          platform.Flip();
+          s.f_released = false;
+        }
+      }
+      if (!f_held) s.f_released = true;
+
+      // 3. Return is looked at on every pass.
+      if (platform.KeyHeld(Key::Return)) ReturnKey(platform, games, s);
+
+      // 4. An idle menu sleeps between passes instead of spinning.
+      if (s.idle) platform.Delay(kMenuPassDelayMs);
+    }
+  }
+
+  platform.FreeImage(title);
+  platform.FreeImage(arrow);
+  platform.FreeImage(digits);
+  return 0;
+}
+
+}  // namespace vq

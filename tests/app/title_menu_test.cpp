@@ -1,0 +1,316 @@
+#include "app/title_menu.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/fake_platform.h"
+
+namespace vq {
+namespace {
+
+// A key held over [from, to) of the virtual clock.
+struct Hold {
+  Key key;
+  uint32_t from, to;
+};
+
+// One redraw of the menu, read back from the recorded blits.
+struct Screen {
+  int row;            // arrow row, from its y
+  int32_t limit;      // the number drawn from the digit strip
+  std::string title;  // path of the full-screen picture
+};
+
+struct GameCall {
+  std::string game;  // "play" or "demo"
+  int32_t time_limit;
+};
+
+// Runs the menu on the fake with keys held by time and a window-close request
+// at quit_at, and records what it drew and which games it started.
+class MenuRun {
+ public:
+  FakePlatform fake;
+  std::vector<GameCall> calls;
+  int32_t game_result = kBackToMenu;
+  uint32_t game_length_ms = 5000;
+
+  int Run(const std::vector<Hold>& holds, uint32_t quit_at) {
+    fake.poll_budget = 100000;
+    fake.on_poll = [holds, quit_at, this](FakePlatform& f) {
+      for (const Hold& h : holds) {
+        f.keys[static_cast<int>(h.key)] = false;
+      }
+      for (const Hold& h : holds) {
+        if (f.now >= h.from && f.now < h.to) f.Press(h.key);
+      }
+      if (f.now >= quit_at && !quit_sent_) {
+        quit_sent_ = true;
+        f.events.push_back(EventType::Quit);
+      }
+    };
+    MenuGames games;
+    games.play = [this](Platform&, int32_t limit) { return Game("play", limit); };
+    games.demo = [this](Platform&) { return Game("demo", 0); };
+    return TitleMenu(fake, games);
+  }
+
+  // Every redraw, in order.
+  std::vector<Screen> Screens() const {
+    std::vector<Screen> screens;
+    std::vector<int> digits;  // least significant first
+    for (const auto& b : fake.blits) {
+      if (b.image == "gfx/title.png") {
+        screens.push_back({-1, -1, b.image});
+        digits.clear();
+      } else if (b.image == "gfx/arrow.png") {
+        EXPECT_EQ(b.x, 130);
+        EXPECT_EQ((b.y - 430) % 40, 0);
+        screens.back().row = (b.y - 430) / 40;
+      } else if (b.image == "gfx/numbers.png") {
+        digits.push_back(b.sx / 20);
+        int32_t value = 0;
+        for (auto d = digits.rbegin(); d != digits.rend(); ++d) value = value * 10 + *d;
+        screens.back().limit = value;
+      }
+    }
+    return screens;
+  }
+
+  std::vector<int> Rows() const {
+    std::vector<int> rows;
+    for (const Screen& s : Screens()) rows.push_back(s.row);
+    return rows;
+  }
+
+  std::vector<int32_t> Limits() const {
+    std::vector<int32_t> limits;
+    for (const Screen& s : Screens()) limits.push_back(s.limit);
+    return limits;
+  }
+
+ private:
+  bool quit_sent_ = false;
+
+  int32_t Game(const char* name, int32_t limit) {
+    calls.push_back({name, limit});
+    // The game takes its time; its end screen consumed the Return press.
+    fake.now += game_length_ms;
+    fake.Release(Key::Return);
+    return game_result;
+  }
+};
+
+// Short presses, each across one tick boundary: at second 1, 2, 3, ...
+std::vector<Hold> Taps(const std::vector<Key>& keys, uint32_t first_second = 1) {
+  std::vector<Hold> holds;
+  uint32_t t = first_second * 1000;
+  for (Key k : keys) {
+    holds.push_back({k, t - 30, t + 30});
+    t += 1000;
+  }
+  return holds;
+}
+
+TEST(TitleMenu, FirstScreenShowsPlaySelectedAndThirtySeconds) {
+  MenuRun run;
+  EXPECT_EQ(run.Run({}, 500), 0);
+  ASSERT_EQ(run.Screens().size(), 1u);
+  EXPECT_EQ(run.Rows(), std::vector<int>{0});
+  EXPECT_EQ(run.Limits(), std::vector<int32_t>{30});
+  EXPECT_EQ(run.fake.blits.front().image, "gfx/title.png");
+  EXPECT_EQ(run.fake.blits.front().x, 0);
+  EXPECT_EQ(run.fake.blits.front().y, 0);
+  EXPECT_EQ(run.fake.loads,
+            (std::vector<std::string>{"gfx/title.png", "gfx/arrow.png", "gfx/numbers.png"}));
+  // Closing the window ends the menu: everything loaded is given back.
+  EXPECT_EQ(run.fake.LiveImages(), 0);
+  EXPECT_TRUE(run.calls.empty());
+}
+
+TEST(TitleMenu, UpAndDownMoveTheArrowAndWrapAround) {
+  struct Case { const char* name; std::vector<Key> taps; std::vector<int> rows; };
+  const std::vector<Case> cases = {
+      {"down through every item", {Key::Down, Key::Down, Key::Down, Key::Down}, {0, 1, 2, 3, 0}},
+      {"up from play wraps to quit", {Key::Up, Key::Up, Key::Up, Key::Up}, {0, 3, 2, 1, 0}},
+      {"down then up", {Key::Down, Key::Up, Key::Up}, {0, 1, 0, 3}},
+      {"keys that do nothing here", {Key::Left, Key::Right, Key::F, Key::Space}, {0}},
+  };
+  for (const Case& c : cases) {
+    MenuRun run;
+    run.Run(Taps(c.taps), 1000 * static_cast<uint32_t>(c.taps.size() + 1));
+    EXPECT_EQ(run.Rows(), c.rows) << c.name;
+  }
+}
+
+TEST(TitleMenu, UpAndDownTogetherCancelButRedraw) {
+  MenuRun run;
+  run.Run({{Key::Up, 970, 1030}, {Key::Down, 970, 1030}}, 2000);
+  EXPECT_EQ(run.Rows(), (std::vector<int>{0, 0}));
+}
+
+TEST(TitleMenu, LeftAndRightChangeTheLimitOnlyOnTimeAttack) {
+  struct Case { const char* name; std::vector<Key> taps; int32_t last_limit; size_t redraws; };
+  const std::vector<Case> cases = {
+      {"right on play", {Key::Right, Key::Right}, 30, 1},
+      {"right on time attack", {Key::Down, Key::Right, Key::Right}, 50, 4},
+      {"left on time attack", {Key::Down, Key::Left}, 20, 3},
+      {"left at the lower bound", {Key::Down, Key::Left, Key::Left, Key::Left}, 10, 4},
+      {"right on demo", {Key::Down, Key::Down, Key::Right, Key::Left}, 30, 3},
+      {"right on quit", {Key::Up, Key::Right}, 30, 2},
+  };
+  for (const Case& c : cases) {
+    MenuRun run;
+    run.Run(Taps(c.taps), 1000 * static_cast<uint32_t>(c.taps.size() + 1));
+    EXPECT_EQ(run.Limits().back(), c.last_limit) << c.name;
+    EXPECT_EQ(run.Screens().size(), c.redraws) << c.name;
+  }
+}
+
+TEST(TitleMenu, HeldRightClimbsToOneThousandInTensAndStops) {
+  MenuRun run;
+  // 150 ticks of Right: 97 steps take 30 to 1000, the rest change nothing.
+  run.Run({{Key::Down, 990, 1010}, {Key::Right, 1090, 16090}}, 17000);
+  std::vector<int32_t> limits = run.Limits();
+  ASSERT_EQ(limits.size(), 2u + 97u);
+  for (size_t i = 2; i < limits.size(); ++i) EXPECT_EQ(limits[i] - limits[i - 1], 10);
+  EXPECT_EQ(limits.back(), 1000);
+}
+
+TEST(TitleMenu, HeldLeftFallsToTenAndStops) {
+  MenuRun run;
+  run.Run({{Key::Down, 990, 1010}, {Key::Left, 1090, 2090}}, 3000);
+  EXPECT_EQ(run.Limits(), (std::vector<int32_t>{30, 30, 20, 10}));
+}
+
+// A held arrow acts once per 100 ms tick, however the passes fall within the
+// tick: with work time per clock reading, passes rarely land on a multiple of
+// 100 ms, and never does one tick give two steps.
+TEST(TitleMenu, HeldArrowRepeatsOncePerTick) {
+  for (uint32_t cost : {0u, 1u, 3u, 7u}) {
+    MenuRun run;
+    run.fake.ticks_cost = cost;
+    // Pressed after the tick of 1000 ms began, held through ticks 11 to 18:
+    // eight steps from Play, wrapping twice.
+    run.Run({{Key::Down, 1050, 1850}}, 3000);
+    EXPECT_EQ(run.Rows(), (std::vector<int>{0, 1, 2, 3, 0, 1, 2, 3, 0})) << "cost " << cost;
+  }
+}
+
+TEST(TitleMenu, IdleMenuSleepsBetweenPasses) {
+  MenuRun run;
+  // The virtual clock moves only when the menu sleeps: ten idle seconds in
+  // fewer than 5000 passes need a sleep of at least 2 ms per pass.
+  run.Run({}, 10000);
+  EXPECT_LT(run.fake.polls, 5000);
+  // A few milliseconds each, so that keys still answer at once.
+  for (uint32_t d : run.fake.delays) EXPECT_LE(d, 20u);
+}
+
+TEST(TitleMenu, FTogglesFullScreenOncePerPressWithoutRedraw) {
+  struct Case { const char* name; std::vector<Hold> holds; int toggles; };
+  const std::vector<Case> cases = {
+      {"press across one tick", {{Key::F, 950, 1050}}, 1},
+      {"press of 200 ms across two ticks", {{Key::F, 950, 1150}}, 1},
+      {"held for two seconds", {{Key::F, 950, 3000}}, 1},
+      {"two presses", {{Key::F, 950, 1050}, {Key::F, 1950, 2120}}, 2},
+  };
+  for (const Case& c : cases) {
+    MenuRun run;
+    run.Run(c.holds, 4000);
+    EXPECT_EQ(run.fake.fullscreen_toggles, c.toggles) << c.name;
+    EXPECT_EQ(run.Screens().size(), 1u) << c.name;
+    // Each toggle is followed by a flip of the unchanged screen.
+    EXPECT_EQ(run.fake.flips, 1 + c.toggles) << c.name;
+  }
+}
+
+TEST(TitleMenu, FStillHeldAfterAGameWaitsForTheNextPress) {
+  MenuRun run;
+  // Return starts a game between two ticks with F already down; F is still
+  // held when the game returns at about 6 s, and only its next press acts.
+  run.Run({{Key::F, 990, 8000}, {Key::Return, 995, 1000}, {Key::F, 8450, 8550}}, 9000);
+  ASSERT_EQ(run.calls.size(), 1u);
+  EXPECT_EQ(run.fake.fullscreen_toggles, 1);
+  EXPECT_EQ(run.Screens().size(), 2u);
+}
+
+TEST(TitleMenu, ReturnStartsTheSelectedGameWithItsLimit) {
+  struct Case {
+    const char* name;
+    std::vector<Key> taps;
+    const char* game;
+    int32_t time_limit;
+  };
+  const std::vector<Case> cases = {
+      {"play is untimed", {Key::Return}, "play", 0},
+      {"time attack at the start limit", {Key::Down, Key::Return}, "play", 30},
+      {"time attack after two rights", {Key::Down, Key::Right, Key::Right, Key::Return}, "play", 50},
+      {"play ignores a changed limit", {Key::Down, Key::Right, Key::Up, Key::Return}, "play", 0},
+      {"demo", {Key::Down, Key::Down, Key::Return}, "demo", 0},
+  };
+  for (const Case& c : cases) {
+    MenuRun run;
+    run.Run(Taps(c.taps), 1000 * static_cast<uint32_t>(c.taps.size() + 1));
+    ASSERT_EQ(run.calls.size(), 1u) << c.name;
+    EXPECT_EQ(run.calls[0].game, c.game) << c.name;
+    EXPECT_EQ(run.calls[0].time_limit, c.time_limit) << c.name;
+  }
+}
+
+TEST(TitleMenu, MenuRedrawsAndReseedsAfterAGameKeepingItsChoices) {
+  MenuRun run;
+  std::vector<int> first_rand_after_flip;
+  run.fake.on_flip = [&](FakePlatform&) { first_rand_after_flip.push_back(std::rand()); };
+  run.Run(Taps({Key::Down, Key::Right, Key::Return}), 10000);
+  ASSERT_EQ(run.calls.size(), 1u);
+  EXPECT_EQ(run.calls[0].time_limit, 40);
+  // The screen after the game shows the same item and limit.
+  std::vector<Screen> screens = run.Screens();
+  ASSERT_EQ(screens.size(), 4u);
+  EXPECT_EQ(screens.back().row, 1);
+  EXPECT_EQ(screens.back().limit, 40);
+  // Every redraw reseeds from the wall clock.
+  std::srand(static_cast<unsigned>(run.fake.wall_time));
+  const int expected = std::rand();
+  ASSERT_EQ(first_rand_after_flip.size(), 4u);
+  for (int r : first_rand_after_flip) EXPECT_EQ(r, expected);
+}
+
+TEST(TitleMenu, QuitItemEndsTheMenu) {
+  MenuRun run;
+  EXPECT_EQ(run.Run(Taps({Key::Up, Key::Return}), 1000000), 0);
+  EXPECT_TRUE(run.calls.empty());
+  EXPECT_EQ(run.Screens().size(), 2u);
+  EXPECT_EQ(run.fake.LiveImages(), 0);
+  EXPECT_LT(run.fake.now, 3000u);
+}
+
+TEST(TitleMenu, GameAskingToQuitEndsTheMenuAtOnce) {
+  MenuRun run;
+  run.game_result = kQuitProgram;
+  EXPECT_EQ(run.Run(Taps({Key::Return}), 1000000), 0);
+  EXPECT_EQ(run.calls.size(), 1u);
+  // No redraw after the game.
+  EXPECT_EQ(run.Screens().size(), 1u);
+  EXPECT_EQ(run.fake.LiveImages(), 0);
+}
+
+TEST(TitleMenuDeathTest, MissingImageExitsNamingTheFile) {
+  for (const char* path : {"gfx/title.png", "gfx/arrow.png", "gfx/numbers.png"}) {
+    EXPECT_EXIT(
+        {
+          FakePlatform fake;
+          fake.missing.insert(path);
+          TitleMenu(fake);
+        },
+        ::testing::ExitedWithCode(1), std::string("Cannot load image ") + path)
+        << path;
+  }
+}
+
+}  // namespace
+}  // namespace vq
