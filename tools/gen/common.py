@@ -195,3 +195,27 @@ def value_noise(w, h, cell, seed, octaves=3):
     out /= total
     lo, hi = out.min(), out.max()
     return (out - lo) / max(hi - lo, 1e-9)
+
+
+def srgb_to_lstar(rgb):
+    """CIE L* (D65) of sRGB values in 0..255; works on arrays (..., 3)."""
+    c = np.asarray(rgb, dtype=np.float64) / 255.0
+    lin = np.where(c <= 0.04045, c / 12.92, ((c + 0.055) / 1.055) ** 2.4)
+    y = lin[..., 0] * 0.2126 + lin[..., 1] * 0.7152 + lin[..., 2] * 0.0722
+    f = np.where(y > (6.0 / 29.0) ** 3, np.cbrt(y), y / (3 * (6.0 / 29.0) ** 2) + 4.0 / 29.0)
+    return 116.0 * f - 16.0
+
+
+def mean_lstar(img):
+    """Mean L* over the visible pixels of an RGBA image, weighted by alpha."""
+    a = np.asarray(img.convert("RGBA"), dtype=np.float64)
+    w = a[..., 3] / 255.0
+    return float((srgb_to_lstar(a[..., 0:3]) * w).sum() / max(w.sum(), 1e-9))
+
+
+def lighten(rgb, t):
+    return mix(rgb, (255, 255, 255), t)
+
+
+def darken(rgb, t):
+    return mix(rgb, (0, 0, 0), t)

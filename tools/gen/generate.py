@@ -17,14 +17,26 @@ sys.path.insert(0, HERE)
 
 import common as C  # noqa: E402
 import music  # noqa: E402
+import skins  # noqa: E402
 import ui  # noqa: E402
 
 
 def generate_images(out):
     gfx = os.path.join(out, "gfx")
-    C.save_png(ui.title(), os.path.join(gfx, "title.png"))
+    C.save_png(ui.title(skins.cells(1)), os.path.join(gfx, "title.png"))
     C.save_png(ui.arrow(), os.path.join(gfx, "arrow.png"))
     C.save_png(ui.numbers(), os.path.join(gfx, "numbers.png"))
+    C.save_png(ui.grid(), os.path.join(gfx, "grid.png"))
+    C.save_png(ui.hud(), os.path.join(gfx, "hud.png"))
+    C.save_png(ui.tempo(), os.path.join(gfx, "tempo.png"))
+    C.save_png(ui.spark(), os.path.join(gfx, "spark.png"))
+    C.save_png(ui.audvis(), os.path.join(gfx, "audvis.png"))
+    C.save_png(ui.dead(), os.path.join(gfx, "dead.png"))
+    for k in sorted(skins.SKINS):
+        d = os.path.join(gfx, str(k))
+        C.save_png(skins.background(k), os.path.join(d, "bg.png"))
+        for name, img in skins.cells(k).items():
+            C.save_png(img, os.path.join(d, name + ".png"))
 
 
 def main(argv=None):

@@ -115,15 +115,46 @@ def _text_layer(c, x, y, txt, fontpath, size, fill, anchor="la", shadow=True, gl
     return m
 
 
-def title(cell_images=None):
+def _paste(c, img, x, y, angle=0.0):
+    """Composites a small RGBA image onto a float canvas, optionally turned."""
+    if angle:
+        big = img.resize((img.width * 4, img.height * 4), Image.BICUBIC)
+        big = big.rotate(angle, resample=Image.BICUBIC, expand=True)
+        img = big.resize((big.width // 4, big.height // 4), Image.BOX)
+    a = np.asarray(img.convert("RGBA"), dtype=np.float64) / 255.0
+    h, w = a.shape[:2]
+    sub = c[y:y + h, x:x + w]
+    C.over(sub, a[..., 0:3], a[..., 3])
+
+
+def _piece(cells, colours):
+    """A 2x2 piece image from the cell images, colours top-left, top-right, bottom-left, bottom-right."""
+    img = Image.new("RGBA", (60, 60), (0, 0, 0, 0))
+    for (dx, dy), k in zip(((0, 0), (30, 0), (0, 30), (30, 30)), colours):
+        img.alpha_composite(cells["sq%d" % k], (dx, dy))
+    return img
+
+
+def title(cells):
+    """cells: the four cell images of the first skin, which the title shows off."""
     w, h = 800, 600
     c = night_background(w, h, seed=11)
-    x, y = C.grid_xy(w, h)
 
-    # the sweep line motif behind the title
-    line = np.exp(-((x - 560.5) / 1.2) ** 2) * np.clip(1.0 - np.abs(y - 190) / 160.0, 0, 1)
-    C.over(c, C.rgbf(S.ACCENT), np.clip(C.blur(line, 6) * 6, 0, 1) * 0.35)
-    C.over(c, C.rgbf(S.ACCENT), line * 0.8)
+    # the sweep marker crossing the title
+    mark = tempo().crop((0, 0, TEMPO_SIZE[0], 250))
+    fade = np.clip((250 - np.arange(250)) / 110.0, 0, 1)[:, None]
+    a = np.asarray(mark, dtype=np.float64)
+    a[..., 3] *= fade
+    _paste(c, Image.fromarray(np.round(a).astype(np.uint8), "RGBA"), 560 - TEMPO_LINE, 60)
+
+    # pieces tumbling past
+    for colours, x, y, angle in (((1, 2, 2, 1), 46, 64, 14.0), ((2, 2, 1, 2), 676, 262, -10.0),
+                                 ((1, 1, 2, 1), 128, 292, -6.0)):
+        piece = _piece(cells, colours)
+        shadow = Image.new("RGBA", piece.size, (0, 0, 0, 0))
+        shadow.putalpha(piece.getchannel("A").point(lambda v: v * 45 // 100))
+        _paste(c, shadow, x + 5, y + 7, angle)
+        _paste(c, piece, x, y, angle)
 
     grad = C.vgradient(h, w, (255, 255, 255), S.ACCENT)
     _text_layer(c, 400, 200, "Velquadro", C.FONT_BOLD, 92, grad, anchor="ms",
@@ -131,14 +162,201 @@ def title(cell_images=None):
     _text_layer(c, 400, 250, "squares of a kind, swept to the beat", C.FONT_REGULAR, 20,
                 C.rgbf((190, 200, 235)), anchor="ms")
 
-    # a calm panel behind the menu
-    panel = C.Mask(w, h).rrect(110, 410, 690, 594, 18).array()
-    C.over(c, C.rgbf(S.PANEL), panel * 0.55)
-    rim = panel - C.Mask(w, h).rrect(111, 411, 689, 593, 17).array()
-    C.over(c, C.rgbf(S.PANEL_EDGE), np.clip(rim, 0, 1) * 0.5)
+    # small stacks at the foot of the screen, one with a marked square
+    stacks = ((8, (2, 1, 1), (1, 3, 3), (None, 3, 3)), (704, (1, 2, 2), (2, 4, 4), (None, 4, 4)))
+    for x0, *cols in stacks:
+        for ci, col in enumerate(cols):
+            for ri, k in enumerate(reversed(col)):
+                if k is not None:
+                    _paste(c, cells["sq%d" % k], x0 + 30 * ci, h - 30 * (ri + 1))
+
+    # the menu sits in a panel framed like the board
+    px0, py0, px1, py1 = 110, 410, 690, 596
+    panel = C.Mask(w, h).rrect(px0, py0, px1, py1, 14).array()
+    C.over(c, C.rgbf((0, 0, 0)), np.clip(C.blur(panel, 6) - panel, 0, 1) * 0.6)
+    C.over(c, C.vgradient(h, w, (16, 22, 48), (8, 11, 26)), panel * 0.88)
+    ring = _frame_ring(w, h, (px0, py0, px1, py1), (px0 + 3, py0 + 3, px1 - 3, py1 - 3), 14, 11)
+    frame_style(c, ring)
 
     for row, label in zip(MENU_ROWS, MENU_LABELS):
         _text_layer(c, MENU_LABEL_X, row + 15, label, C.FONT_BOLD, 26, C.rgbf(S.INK), anchor="lm")
     _text_layer(c, 606, 487, "sec", C.FONT_REGULAR, 17, C.rgbf((180, 190, 225)), anchor="lm")
+    hint = "\u2191 \u2193 choose    \u2190 \u2192 seconds    Return start    F full screen"
+    _text_layer(c, 400, 392, hint, C.FONT_REGULAR, 13, C.rgbf((150, 165, 210)), anchor="ms", shadow=False)
 
     return C.to_rgb_image(c)
+
+
+# ---------------------------------------------------------------------------
+# Board frame, drawn at (150, 150). The cells lie at x 156..635, y 156..455 of
+# the screen, that is 6..485 and 6..305 inside this image, and stay clear.
+
+GRID_POS = (150, 150)
+BOARD = (156, 156, 636, 456)   # screen rectangle of the cells, right/bottom exclusive
+GRID_SIZE = (492, 312)
+
+
+def _frame_ring(w, h, outer, inner, r_out, r_in):
+    ox0, oy0, ox1, oy1 = outer
+    ix0, iy0, ix1, iy1 = inner
+    a = C.Mask(w, h).rrect(ox0, oy0, ox1, oy1, r_out).array()
+    b = C.Mask(w, h).rrect(ix0, iy0, ix1, iy1, r_in).array()
+    return np.clip(a - b, 0, 1)
+
+
+def frame_style(c, ring):
+    """Paints the house frame, a steel rim lit from above, along a ring mask."""
+    h, w = ring.shape
+    C.over(c, C.vgradient(h, w, (190, 210, 255), (90, 110, 170)), ring)
+
+
+def grid():
+    w, h = GRID_SIZE
+    c = C.canvas(w, h)
+    ring = _frame_ring(w, h, (0, 0, w, h), (4, 4, w - 4, h - 4), 8, 4)
+    glow = C.blur(ring, 2.0) * (1 - C.Mask(w, h).rect(5, 5, w - 5, h - 5).array())
+    C.over(c, C.rgbf(S.ACCENT), np.clip(glow * 1.5, 0, 1) * 0.4)
+    frame_style(c, ring)
+    # small crosses where four cells meet, seen only where cells are empty
+    m = C.Mask(w, h)
+    for col in range(1, 16):
+        for row in range(1, 10):
+            px, py = 6 + 30 * col, 6 + 30 * row
+            m.rect(px - 3, py - 0.5, px + 3, py + 0.5)
+            m.rect(px - 0.5, py - 3, px + 0.5, py + 3)
+    C.over(c, C.rgbf((200, 215, 255)), m.array() * 0.28)
+    return C.to_image(c)
+
+
+# ---------------------------------------------------------------------------
+# HUD panel, drawn at (0, 150): the numbers' labels on the right, the frame of
+# the coming pieces on the left. Clear over the board and the queue cells.
+
+HUD_POS = (0, 150)
+HUD_SIZE = (800, 362)
+HUD_ROWS = (("LEVEL", 185), ("TIME", 245), ("SCORE", 305), ("HISCORE", 365))
+NUMBER_X = 640
+QUEUE = (50, 250, 110, 490)
+LABEL_FONT = C.FONT_BOLD
+HINTS = (("M", "music"), ("F", "full screen"), ("Return", "pause"), ("Esc", "end"))
+
+
+def hud():
+    w, h = HUD_SIZE
+    oy = HUD_POS[1]
+    c = C.canvas(w, h)
+
+    # right console: shares the board frame's right edge and height
+    rx0, ry0, rx1, ry1 = 638, 0, 796, 312
+    panel = C.Mask(w, h).rrect(rx0, ry0, rx1, ry1, 8).array()
+    C.over(c, C.rgbf((0, 0, 0)), np.clip(C.blur(panel, 4) - panel, 0, 1) * 0.5)
+    C.over(c, C.vgradient(h, w, (16, 22, 48), (8, 11, 26)), panel * 0.86)
+    ring = _frame_ring(w, h, (rx0, ry0, rx1, ry1), (rx0 + 4, ry0 + 4, rx1 - 4, ry1 - 4), 8, 4)
+    frame_style(c, ring)
+    for label, ny in HUD_ROWS:
+        m = C.Mask(w, h).text(NUMBER_X + 2, ny - oy - 5, label, LABEL_FONT, 12, anchor="ls").array()
+        C.over(c, C.rgbf(S.ACCENT), m)
+        # a faint baseline under the number
+        C.over(c, C.rgbf(S.PANEL_EDGE), C.Mask(w, h).rect(NUMBER_X + 2, ny - oy + 26, rx1 - 12,
+                                                            ny - oy + 27).array() * 0.35)
+    # key hints at the foot of the console
+    for i, (key, what) in enumerate(HINTS):
+        yy = 262 + 13 * i
+        mk = C.Mask(w, h).text(NUMBER_X + 2, yy, key, C.FONT_BOLD, 10, anchor="lm").array()
+        mw = C.Mask(w, h).text(NUMBER_X + 50, yy, what, C.FONT_REGULAR, 10, anchor="lm").array()
+        C.over(c, C.rgbf((200, 210, 240)), mk * 0.9)
+        C.over(c, C.rgbf((150, 160, 200)), mw * 0.9)
+
+    # left: the frame of the three coming pieces, with its label above
+    qx0, qy0, qx1, qy1 = QUEUE
+    fx0, fy0, fx1, fy1 = qx0 - 10, qy0 - oy - 10, qx1 + 10, qy1 - oy + 10
+    ring = _frame_ring(w, h, (fx0, fy0 - 26, fx1, fy1), (fx0 + 4, fy0 - 26 + 4, fx1 - 4, fy1 - 4), 8, 4)
+    head = C.Mask(w, h).rrect(fx0, fy0 - 26, fx1, fy0 + 6, 8).array()
+    C.over(c, C.vgradient(h, w, (16, 22, 48), (8, 11, 26)), head * 0.86)
+    frame_style(c, ring)
+    m = C.Mask(w, h).text((fx0 + fx1) / 2, fy0 - 8, "NEXT", LABEL_FONT, 12, anchor="ms").array()
+    C.over(c, C.rgbf(S.ACCENT), m)
+
+    # keep the board and the queue cells clear
+    bx0, by0, bx1, by1 = BOARD
+    c[by0 - oy:by1 - oy, bx0:bx1, :] = 0.0
+    c[qy0 - oy:qy1 - oy, qx0:qx1, :] = 0.0
+    return C.to_image(c)
+
+
+# ---------------------------------------------------------------------------
+# The sweep marker, drawn at (x, 135) with its line 20 pixels right of x.
+
+TEMPO_SIZE = (41, 326)
+TEMPO_LINE = 20
+
+
+def tempo():
+    w, h = TEMPO_SIZE
+    x, y = C.grid_xy(w, h)
+    c = C.canvas(w, h)
+    lx = TEMPO_LINE + 0.5
+    fade = np.clip((h - 2 - y) / 10.0, 0, 1)
+    core = np.clip(1.5 - np.abs(x - lx), 0, 1) * (y > 14) * fade
+    glow = np.exp(-((x - lx) / 5.0) ** 2) * (y > 10) * fade
+    C.over(c, C.rgbf(S.ACCENT), glow * 0.35)
+    C.over(c, C.rgbf((235, 250, 255)), core * 0.9)
+    head = C.Mask(w, h).polygon([(lx - 11, 2), (lx + 11, 2), (lx, 19)]).array()
+    head_r = C.Mask(w, h).rrect(lx - 11, 1, lx + 11, 6, 2).array()
+    headm = np.maximum(head, head_r)
+    C.over(c, C.rgbf(S.ACCENT), np.clip(C.blur(headm, 2.5) * 1.3, 0, 1) * 0.5)
+    C.over(c, C.rgbf(S.INK_SHADOW), C.shift(headm, 0, 1) * 0.6)
+    C.over(c, C.vgradient(h, w, (255, 255, 255), S.ACCENT), headm)
+    return C.to_image(c)
+
+
+# ---------------------------------------------------------------------------
+# Spark, 30x30: a soft four-pointed star.
+
+def spark():
+    w = h = 30
+    x, y = C.grid_xy(w, h)
+    dx, dy = x - 15, y - 15
+    r = np.hypot(dx, dy)
+    halo = np.exp(-(r / 7.0) ** 2)
+    star = np.exp(-np.abs(dx) / 1.3 - (dy / 11.0) ** 2) + np.exp(-np.abs(dy) / 1.3 - (dx / 11.0) ** 2)
+    core = np.exp(-(r / 2.6) ** 2)
+    edge = np.clip((15 - r) / 3.0, 0, 1)
+    c = C.canvas(w, h)
+    C.over(c, C.rgbf(S.ACCENT_WARM), halo * 0.6 * edge)
+    C.over(c, C.rgbf((255, 245, 210)), np.clip(star, 0, 1) * edge)
+    C.over(c, C.rgbf((255, 255, 255)), core)
+    return C.to_image(c)
+
+
+# ---------------------------------------------------------------------------
+# One visualiser block, stacked every 10 pixels in each board column.
+
+def audvis():
+    w, h = 30, 10
+    m = C.Mask(w, h).rrect(4, 3, 26, 9, 2).array()
+    top = C.Mask(w, h).rrect(4, 3, 26, 5, 1).array()
+    c = C.canvas(w, h)
+    C.over(c, C.rgbf(S.ACCENT), np.clip(C.blur(m, 1.2) * 1.2, 0, 1) * 0.06)
+    C.over(c, C.rgbf((120, 200, 255)), m * 0.15)
+    C.over(c, C.rgbf((220, 245, 255)), top * 0.12)
+    return C.to_image(c)
+
+
+# ---------------------------------------------------------------------------
+# End overlay, drawn at (175, 500).
+
+def dead():
+    w, h = 450, 96
+    c = C.canvas(w, h)
+    panel = C.Mask(w, h).rrect(2, 2, w - 2, h - 2, 14).array()
+    C.over(c, C.vgradient(h, w, (18, 24, 54), (8, 10, 26)), panel * 0.94)
+    ring = _frame_ring(w, h, (2, 2, w - 2, h - 2), (6, 6, w - 6, h - 6), 14, 10)
+    frame_style(c, ring)
+    grad = C.vgradient(h, w, (255, 240, 200), S.ACCENT_WARM)
+    m = C.Mask(w, h).text(w / 2, 50, "game over", C.FONT_BOLD, 38, anchor="ms").array()
+    C.over(c, C.rgbf(S.ACCENT_WARM), np.clip(C.blur(m, 5) * 1.2, 0, 1) * 0.4)
+    C.over(c, grad, m)
+    m = C.Mask(w, h).text(w / 2, 78, "press Return", C.FONT_REGULAR, 17, anchor="ms").array()
+    C.over(c, C.rgbf((200, 210, 240)), m)
+    return C.to_image(c)
