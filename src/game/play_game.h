@@ -17,4 +17,10 @@ enum GameResult : int32_t {
 // dismissed, kQuitProgram when the window was closed.
 int32_t PlayGame(Platform& platform, int32_t time_limit);
 
+struct GameState;
+
+// One frame of the interactive game, steps 1 to 20 in their order. Returns
+// true when the frame ended the game (it has been drawn and shown by then).
+bool PlayFrame(Platform& platform, GameState& state);
+
 }  // namespace vq

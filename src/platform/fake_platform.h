@@ -68,6 +68,7 @@ class FakePlatform : public Platform {
   std::vector<std::string> audio_calls;  // "open", "load", "play", "halt", "release", "free"
   int flips = 0;
   int fullscreen_toggles = 0;
+  int time_calls = 0;  // calls of Time()
   long polls = 0;
   bool music_playing = false;
 
@@ -80,7 +81,10 @@ class FakePlatform : public Platform {
   // --- Platform -----------------------------------------------------------
   uint32_t Ticks() override;
   void Delay(uint32_t ms) override;
-  std::time_t Time() override { return wall_time; }
+  std::time_t Time() override {
+    ++time_calls;
+    return wall_time;
+  }
   bool PollEvent(EventType* record) override;
   bool KeyHeld(Key key) override { return keys[static_cast<int>(key)]; }
   Image* LoadImage(const char* path) override;

@@ -1,0 +1,125 @@
+#include <cstdlib>
+
+#include "app/number_renderer.h"
+#include "game/game_session.h"
+#include "rules/timeline.h"
+
+namespace vq {
+
+namespace {
+
+constexpr int kBarLeftX = 156;
+constexpr int kBarBottomY = 441;
+constexpr int kBarHighest = 27;
+constexpr int kQueueLeftX = 50;
+constexpr int kQueueTopY = 250;
+constexpr int kQueueSpacing = 90;
+constexpr int kCellSize = 30;
+constexpr int kHudNumberX = 640;
+
+// Cell images are all drawn with the size of the skin's sq1.
+struct CellPainter {
+  Platform& platform;
+  Image* const* skin;
+  int width;
+  int height;
+
+  // Draws the image of a CellCode (0 draws nothing) or of a piece colour.
+  void Draw(int32_t code, int x, int y) const {
+    if (code < kColourOne || code > kMarkedTwo) return;
+    platform.BlitRegion(skin[kSkinSq1 + code - 1], 0, 0, width, height, x, y);
+  }
+};
+
+// Even frames move every bar by -2 to +4; a bar that grows past the top
+// falls back to nothing.
+void UpdateVisualiser(GameState& state) {
+  if (state.field.frame_counter % 2 == 0) {
+    for (int32_t& bar : state.visualiser_bars) bar = bar - 2 + std::rand() % 7;
+  }
+  for (int32_t& bar : state.visualiser_bars) {
+    if (bar > kBarHighest) bar = 0;
+    if (bar < 0) bar = 0;
+  }
+}
+
+void DrawVisualiser(Platform& platform, const GameState& state) {
+  for (int i = 0; i < kVisualiserBars; ++i) {
+    for (int j = 0; j <= state.visualiser_bars[i]; ++j) {
+      platform.Blit(state.images.audvis, kBarLeftX + kCellSize * i, kBarBottomY - 10 * j);
+    }
+  }
+}
+
+void DrawQueue(const CellPainter& cells, const PreviewQueue& queue) {
+  for (int n = 0; n < 3; ++n) {
+    int top = kQueueTopY + kQueueSpacing * n;
+    const int32_t* colour = queue.entry[n];
+    // Only colours draw here: a queued piece holds 1 or 2.
+    for (int corner = 0; corner < 4; ++corner) {
+      if (colour[corner] != kColourOne && colour[corner] != kColourTwo) continue;
+      int x = kQueueLeftX + (corner % 2) * kCellSize;
+      int y = top + (corner / 2) * kCellSize;
+      cells.Draw(colour[corner], x, y);
+    }
+  }
+}
+
+// Removes the marked cells of the Timeline's column and shows four sparks
+// around each removed cell, under everything drawn after them.
+void SweepWithSparks(Platform& platform, GameState& state) {
+  SweepResult removed = SweepColumn(state.field);
+  for (int32_t n = 0; n < removed.count; ++n) {
+    SparkPositions sparks = SparksAround(removed.index[n]);
+    for (const Point& at : sparks.at) platform.Blit(state.images.spark, at.x, at.y);
+  }
+}
+
+}  // namespace
+
+void DrawFrame(Platform& platform, GameState& state) {
+  Image* const* skin = CurrentSkin(state);
+  const CellPainter cells{platform, skin, platform.ImageWidth(skin[kSkinSq1]),
+                          platform.ImageHeight(skin[kSkinSq1])};
+  Playfield& field = state.field;
+
+  // 1. Background of the skin on show.
+  platform.Blit(skin[kSkinBg], 0, 0);
+  // 2. Visualiser bars.
+  UpdateVisualiser(state);
+  DrawVisualiser(platform, state);
+  // 3. Grid.
+  platform.Blit(state.images.grid, 150, 150);
+  // 4. HUD panel.
+  platform.Blit(state.images.hud, 0, 150);
+  // 5. The three queued pieces.
+  DrawQueue(cells, field.queue);
+  // 6. Mark the same-colour squares.
+  MarkSquares(field.board);
+  // 7. Sweep the Timeline's column, with sparks.
+  SweepWithSparks(platform, state);
+  // 8. Hanging cells fall one row.
+  SettleCells(field.board);
+  // 9. Board cells.
+  for (int32_t i = 0; i < kCells; ++i) cells.Draw(field.board[i], IndexX(i), IndexY(i));
+  // 10. The falling piece, also above the board.
+  for (int corner = 0; corner < 4; ++corner) {
+    int32_t colour = field.piece.colour[corner];
+    if (colour != kColourOne && colour != kColourTwo) continue;
+    Point at = PieceCellPosition(field.piece.pos[corner]);
+    cells.Draw(colour, at.x, at.y);
+  }
+  // 11. Timeline marker.
+  platform.Blit(state.images.tempo, MarkerX(field.timeline), 135);
+  // 12. HUD numbers; a negative value leaves its field empty.
+  int32_t seconds = state.play_time / 1000;
+  int32_t shown_time = state.time_limit == 0 ? seconds : state.time_limit - seconds;
+  DrawNumber(platform, state.images.numbers, field.level, kHudNumberX, 185);
+  DrawNumber(platform, state.images.numbers, shown_time, kHudNumberX, 245);
+  DrawNumber(platform, state.images.numbers, field.score, kHudNumberX, 305);
+  DrawNumber(platform, state.images.numbers, state.hiscore, kHudNumberX, 365);
+  // 13. Show it.
+  platform.Flip();
+}
+
+}  // namespace vq

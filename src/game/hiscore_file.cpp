@@ -1,0 +1,147 @@
+#include "game/hiscore_file.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+namespace vq {
+
+namespace {
+
+// Reads one integer a character at a time, as fscanf("%i") reads it, so that
+// the file can be read without knowing its length.
+class NumberReader {
+ public:
+  // Takes the next character; returns false once the number is complete and
+  // the character cannot continue it.
+  bool Take(unsigned char c) {
+    switch (stage_) {
+      case Stage::kSpace:
+        if (IsSpace(c)) return true;
+        stage_ = Stage::kSign;
+        [[fallthrough]];
+      case Stage::kSign:
+        if (c == '+' || c == '-') {
+          negative_ = (c == '-');
+          stage_ = Stage::kFirstDigit;
+          return true;
+        }
+        [[fallthrough]];
+      case Stage::kFirstDigit:
+        if (c == '0') {
+          any_digit_ = true;
+          stage_ = Stage::kAfterZero;
+          return true;
+        }
+        base_ = 10;
+        stage_ = Stage::kDigits;
+        return Digit(c);
+      case Stage::kAfterZero:
+        if (c == 'x' || c == 'X') {
+          // "0x" with no hexadecimal digit after it reads as nothing: 0.
+          base_ = 16;
+          any_digit_ = false;
+          stage_ = Stage::kDigits;
+          return true;
+        }
+        base_ = 8;
+        stage_ = Stage::kDigits;
+        return Digit(c);
+      case Stage::kDigits:
+        return Digit(c);
+      case Stage::kDone:
+        return false;
+    }
+    return false;
+  }
+
+  int32_t Value() const {
+    if (!any_digit_) return 0;
+    return static_cast<int32_t>(negative_ ? -magnitude_ : magnitude_);
+  }
+
+ private:
+  enum class Stage { kSpace, kSign, kFirstDigit, kAfterZero, kDigits, kDone };
+
+  static bool IsSpace(unsigned char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+  }
+
+  static int DigitValue(unsigned char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return 99;
+  }
+
+  bool Digit(unsigned char c) {
+    int d = DigitValue(c);
+    if (d >= base_) {
+      stage_ = Stage::kDone;
+      return false;
+    }
+    any_digit_ = true;
+    // The magnitude stops growing at the first value beyond the range, which
+    // clamps long numbers without overflowing.
+    const int64_t limit = negative_ ? 2147483648LL : 2147483647LL;
+    magnitude_ = magnitude_ * base_ + d;
+    if (magnitude_ > limit) magnitude_ = limit;
+    return true;
+  }
+
+  Stage stage_ = Stage::kSpace;
+  bool negative_ = false;
+  bool any_digit_ = false;
+  int base_ = 10;
+  int64_t magnitude_ = 0;
+};
+
+}  // namespace
+
+int32_t ParseHiscore(const char* data, size_t size) {
+  NumberReader reader;
+  for (size_t i = 0; i < size; ++i) {
+    if (!reader.Take(static_cast<unsigned char>(data[i]))) break;
+  }
+  return reader.Value();
+}
+
+int32_t ReadHiscore(const char* path) {
+  std::FILE* file = std::fopen(path, "r");
+  if (!file) return 0;
+  NumberReader reader;
+  // A directory opens but gives a read error at once: it reads as nothing.
+  for (int c = std::getc(file); c != EOF; c = std::getc(file)) {
+    if (!reader.Take(static_cast<unsigned char>(c))) break;
+  }
+  std::fclose(file);
+  return reader.Value();
+}
+
+bool WriteHiscore(const char* path, int32_t score) {
+  const std::string temporary =
+      std::string(path) + "." + std::to_string(static_cast<long>(getpid())) + ".tmp";
+  // A leftover of a crashed writer with our process id is of no use.
+  unlink(temporary.c_str());
+  int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
+  std::FILE* file = fdopen(fd, "w");
+  if (!file) {
+    close(fd);
+    unlink(temporary.c_str());
+    return false;
+  }
+  bool written = std::fprintf(file, "%i\n", static_cast<int>(score)) > 0;
+  written = (std::fflush(file) == 0) && written;
+  written = (fsync(fd) == 0) && written;
+  written = (std::fclose(file) == 0) && written;
+  if (!written || std::rename(temporary.c_str(), path) != 0) {
+    unlink(temporary.c_str());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace vq

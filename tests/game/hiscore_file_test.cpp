@@ -1,0 +1,130 @@
+// Reading and storing the hiscore file.
+#include "game/hiscore_file.h"
+
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "game_run.h"
+
+namespace vq::test {
+namespace {
+
+struct ParseCase {
+  std::string content;
+  int32_t value;
+};
+
+// Contents as fscanf("%i") reads them, with values beyond 32 bits clamped.
+const std::vector<ParseCase>& ParseCases() {
+  static const std::vector<ParseCase> cases = {
+      {"1234\n", 1234},
+      {"  \n42", 42},
+      {"\t\r\v\f 7", 7},
+      {"010", 8},           // octal
+      {"08", 0},            // 8 is no octal digit: the number is "0"
+      {"0x1F", 31},
+      {"0X1f\n", 31},
+      {"0x", 0},            // no hexadecimal digit
+      {"0xg1", 0},
+      {"12abc", 12},
+      {"", 0},
+      {"-5", -5},
+      {"+17", 17},
+      {"- 5", 0},           // no white space after the sign
+      {"-", 0},
+      {"abc12", 0},
+      {"2147483647", 2147483647},
+      {"2147483648", 2147483647},
+      {"99999999999999999999999", 2147483647},
+      {"-2147483648", -2147483647 - 1},
+      {"-2147483649", -2147483647 - 1},
+      {"0xFFFFFFFFFF", 2147483647},
+      {"-0x10", -16},
+      {std::string(5000, '0') + "17", 15},  // long octal, leading zeros
+      {std::string(5000, ' ') + "9", 9},
+      {std::string("\0" "12", 3), 0},
+      {std::string("\xff\xfe" "12", 4), 0},
+      {std::string("3\0" "4", 3), 3},
+  };
+  return cases;
+}
+
+TEST(ParseHiscoreTest, ReadsTheNumberAtTheStart) {
+  for (const ParseCase& c : ParseCases()) {
+    SCOPED_TRACE("content \"" + c.content.substr(0, 40) + "\"");
+    EXPECT_EQ(ParseHiscore(c.content.data(), c.content.size()), c.value);
+  }
+}
+
+// Any bytes are accepted; a number stops where its digits stop.
+TEST(ParseHiscoreTest, AcceptsEveryByteAndStopsAtTheEnd) {
+  for (int b = 0; b < 256; ++b) {
+    char data[2] = {'5', static_cast<char>(b)};
+    int32_t expected = (b >= '0' && b <= '9') ? 50 + (b - '0') : 5;
+    EXPECT_EQ(ParseHiscore(data, 2), expected) << "byte " << b;
+    EXPECT_EQ(ParseHiscore(data, 1), 5);
+  }
+  EXPECT_EQ(ParseHiscore(nullptr, 0), 0);
+}
+
+using HiscoreFileTest = InTempDir;
+
+TEST_F(HiscoreFileTest, ReadsFilesAsTheParserDoes) {
+  for (const ParseCase& c : ParseCases()) {
+    SCOPED_TRACE("content \"" + c.content.substr(0, 40) + "\"");
+    WriteFile("hiscore.dat", c.content);
+    EXPECT_EQ(ReadHiscore("hiscore.dat"), c.value);
+  }
+}
+
+TEST_F(HiscoreFileTest, MissingFileOrDirectoryReadsZero) {
+  EXPECT_EQ(ReadHiscore("hiscore.dat"), 0);
+  ASSERT_EQ(mkdir("hiscore.dat", 0755), 0);
+  EXPECT_EQ(ReadHiscore("hiscore.dat"), 0);
+  // Nothing can be stored over a directory, and it stays as it is.
+  EXPECT_FALSE(WriteHiscore("hiscore.dat", 12));
+  struct stat info;
+  ASSERT_EQ(stat("hiscore.dat", &info), 0);
+  EXPECT_TRUE(S_ISDIR(info.st_mode));
+  EXPECT_EQ(std::system("test \"$(ls -A)\" = hiscore.dat"), 0);
+}
+
+TEST_F(HiscoreFileTest, WritesTheScoreAndANewline) {
+  for (int32_t score : {0, 1234, 999999999}) {
+    ASSERT_TRUE(WriteHiscore("hiscore.dat", score));
+    EXPECT_EQ(ReadFile("hiscore.dat"), std::to_string(score) + "\n");
+    EXPECT_EQ(ReadHiscore("hiscore.dat"), score);
+  }
+  // No temporary file is left beside it.
+  EXPECT_EQ(std::system("test \"$(ls -A)\" = hiscore.dat"), 0);
+}
+
+// A write that fails, here at the file size limit as on a full disk, stores
+// nothing and leaves the old file whole.
+TEST_F(HiscoreFileTest, FailedWriteLeavesTheOldFileWhole) {
+  WriteFile("hiscore.dat", "4321\n");
+  struct rlimit old_limit;
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old_limit), 0);
+  struct sigaction ignore = {}, old_action = {};
+  ignore.sa_handler = SIG_IGN;
+  ASSERT_EQ(sigaction(SIGXFSZ, &ignore, &old_action), 0);
+  struct rlimit tiny = old_limit;
+  tiny.rlim_cur = 2;  // room for two bytes only
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tiny), 0);
+
+  bool stored = WriteHiscore("hiscore.dat", 987654);
+
+  setrlimit(RLIMIT_FSIZE, &old_limit);
+  sigaction(SIGXFSZ, &old_action, nullptr);
+  EXPECT_FALSE(stored);
+  EXPECT_EQ(ReadFile("hiscore.dat"), "4321\n");
+  EXPECT_EQ(std::system("test \"$(ls -A)\" = hiscore.dat"), 0);
+}
+
+}  // namespace
+}  // namespace vq::test
