@@ -14,6 +14,11 @@ std::pair<int, int> DefaultImageSize(const std::string& path) {
   return {30, 30};
 }
 
+FakePlatform::~FakePlatform() {
+  for (Image* image : live_) delete image;
+  for (Music* music : live_music_) delete music;
+}
+
 uint32_t FakePlatform::Ticks() {
   now += ticks_cost;
   tick_readings.push_back(now);

@@ -72,6 +72,12 @@ class FakePlatform : public Platform {
   long polls = 0;
   bool music_playing = false;
 
+  FakePlatform() = default;
+  FakePlatform(const FakePlatform&) = delete;
+  FakePlatform& operator=(const FakePlatform&) = delete;
+  // Deletes what a test left loaded (LiveImages() and LiveMusic() tell).
+  ~FakePlatform() override;
+
   void Press(Key k) { keys[static_cast<int>(k)] = true; }
   void Release(Key k) { keys[static_cast<int>(k)] = false; }
   void ClearBlits() { blits.clear(); }

@@ -94,12 +94,12 @@ TEST_F(PlayGameTest, PlayTimeIsTheLatestReadingMinusTheStart) {
   StartGame(fake, state, 0);
   const uint32_t start = fake.tick_readings.back();
   const uint32_t work[] = {3, 80, 0, 59, 61, 17, 200, 1};
+  int polls = 0;
   for (int n = 1; n <= 60; ++n) {
     fake.ticks_cost = work[n % 8];
     // A pause of two seconds on frame 30.
     if (n == 30) {
       fake.Press(Key::Return);
-      int polls = 0;
       fake.on_poll = [&polls](FakePlatform& f) {
         if (++polls == 2) f.Release(Key::Return);
         if (polls == 150) f.Press(Key::Return);
