@@ -86,6 +86,13 @@ inline std::string CheckInvariants(const FrameDriver& d) {
     if (position >= 0 && p.board[position] != kEmpty)
       return "an occupied cell lies under the piece at " + std::to_string(position);
   }
+  // A cell above the piece would fall into it, and the next frame's LiftPiece
+  // would erase it.
+  for (int top : {kTopLeft, kTopRight}) {
+    for (int32_t above = piece.pos[top] - kColumns; above >= 0; above -= kColumns) {
+      if (p.board[above] != kEmpty) return "a cell hangs over the piece at " + std::to_string(above);
+    }
+  }
   if (occupied != d.cells_locked - d.cells_swept)
     return "cells not conserved: " + std::to_string(occupied) + " on the board, " + std::to_string(d.cells_locked) +
            " locked, " + std::to_string(d.cells_swept) + " swept";
