@@ -180,12 +180,6 @@ TEST(TitleMenu, HeldRightClimbsToOneThousandInTensAndStops) {
   EXPECT_EQ(limits.back(), 1000);
 }
 
-TEST(TitleMenu, HeldLeftFallsToTenAndStops) {
-  MenuRun run;
-  run.Run({{Key::Down, 990, 1010}, {Key::Left, 1090, 2090}}, 3000);
-  EXPECT_EQ(run.Limits(), (std::vector<int32_t>{30, 30, 20, 10}));
-}
-
 // A held arrow acts once per 100 ms tick, however the passes fall within the
 // tick: with work time per clock reading, passes rarely land on a multiple of
 // 100 ms, and never does one tick give two steps.
