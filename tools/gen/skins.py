@@ -65,16 +65,19 @@ def cell(base, kind, marked):
     C.over(c, C.rgbf((255, 255, 255)), gloss * 0.16)
 
     if marked:
+        # a bright rim in a light tint of the cell's own colour, a dark line
+        # inside it, and a diamond in the middle
+        rim_tint = C.lighten(base, 0.7 if kind == 1 else 0.5)
         ring = np.clip(body - C.Mask(w, h).rrect(4, 4, 26, 26, 3).array(), 0, 1)
         glow = C.blur(ring, 1.6) * inner
-        C.over(c, C.rgbf((255, 255, 255)), np.clip(glow * 1.2, 0, 1) * 0.45)
-        C.over(c, C.rgbf(C.lighten(base, 0.7)), ring)
+        C.over(c, C.rgbf(rim_tint), np.clip(glow * 1.2, 0, 1) * 0.5)
+        C.over(c, C.rgbf(rim_tint), ring)
         edge = np.clip(C.Mask(w, h).rrect(4, 4, 26, 26, 3).array()
                        - C.Mask(w, h).rrect(5, 5, 25, 25, 2).array(), 0, 1)
         C.over(c, C.rgbf(C.darken(base, 0.6)), edge * 0.7)
         diamond = C.Mask(w, h).polygon([(15, 8.5), (21.5, 15), (15, 21.5), (8.5, 15)]).array()
         C.over(c, C.rgbf(C.darken(base, 0.7)), np.clip(C.blur(diamond, 0.8) * 1.6, 0, 1) * 0.8)
-        C.over(c, C.rgbf((255, 255, 255)), diamond)
+        C.over(c, C.rgbf((255, 255, 255) if kind == 1 else C.lighten(base, 0.75)), diamond)
     c[..., 3] = np.clip(c[..., 3], 0, 1)
     return C.to_image(c)
 

@@ -287,7 +287,7 @@ def hud():
 # ---------------------------------------------------------------------------
 # The sweep marker, drawn at (x, 135) with its line 20 pixels right of x.
 
-TEMPO_SIZE = (41, 326)
+TEMPO_SIZE = (41, 330)
 TEMPO_LINE = 20
 
 
@@ -296,7 +296,7 @@ def tempo():
     x, y = C.grid_xy(w, h)
     c = C.canvas(w, h)
     lx = TEMPO_LINE + 0.5
-    fade = np.clip((h - 2 - y) / 10.0, 0, 1)
+    fade = np.clip((h - 2 - y) / 8.0, 0, 1)
     core = np.clip(1.5 - np.abs(x - lx), 0, 1) * (y > 14) * fade
     glow = np.exp(-((x - lx) / 5.0) ** 2) * (y > 10) * fade
     C.over(c, C.rgbf(S.ACCENT), glow * 0.35)
