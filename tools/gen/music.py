@@ -146,7 +146,7 @@ def snare(rng):
     lo = np.convolve(noise, np.ones(3) / 3.0, mode="same")
     band = lo - np.convolve(lo, np.ones(12) / 12.0, mode="same")
     tone = np.sin(TAU * 185.0 * t) * np.exp(-t / 0.05)
-    return (1.4 * band * np.exp(-t / 0.09) + 0.5 * tone) * np.minimum(1.0, t / 0.001)
+    return (1.4 * band * np.exp(-t / 0.06) + 0.6 * tone) * np.minimum(1.0, t / 0.001)
 
 
 def hat(rng, length):
@@ -223,7 +223,7 @@ def render():
     for bar, (voicing, root) in enumerate(CHORDS):
         for i, m in enumerate(voicing):
             sig = pad_voice(midi_hz(m), 4 * BEAT / RATE, rng)
-            loop.add(sig, at(bar, 0), 0.055, pan=(-0.5, 0.5, -0.25, 0.25)[i], send=0.5)
+            loop.add(sig, at(bar, 0), 0.07, pan=(-0.5, 0.5, -0.25, 0.25)[i], send=0.5)
 
     # bass: a syncopated figure on the root, with the octave on the last off-beat
     figure = [(0, 1.5, 0), (1.5, 0.5, 0), (2, 1.0, 0), (3, 0.5, 7), (3.5, 0.5, 12)]
@@ -233,7 +233,7 @@ def render():
             if quiet and beat not in (0, 2):
                 continue
             sig = bass_note(midi_hz(root + step), length * BEAT / RATE * 0.9)
-            loop.add(sig, at(bar, beat), 0.26 if beat in (0, 2) else 0.2, pan=0.0)
+            loop.add(sig, at(bar, beat), 0.22 if beat in (0, 2) else 0.17, pan=0.0)
 
     # melodies over the second and fourth verse
     for base, tune in ((8, MELODY_A), (24, MELODY_B)):
@@ -245,9 +245,9 @@ def render():
     order = [0, 1, 2, 3, 2, 1, 2, 3]
     for bar, (voicing, root) in enumerate(CHORDS):
         if 16 <= bar < 24:
-            gain, notes = 0.085, 16
+            gain, notes = 0.11, 16
         elif 4 <= bar < 8:
-            gain, notes = 0.05, 8
+            gain, notes = 0.065, 8
         else:
             continue
         step = 4.0 / notes
@@ -263,14 +263,14 @@ def render():
         full = bar >= 8
         kicks = [0, 2] + ([2.5] if bar % 2 == 1 and full else [])
         for b in kicks:
-            loop.add(k_sig, at(bar, b), 0.55 if full else 0.45)
+            loop.add(k_sig, at(bar, b), 0.45 if full else 0.38)
         if bar >= 4:
             for b in (1, 3):
-                loop.add(snare(rng), at(bar, b), 0.22 if full else 0.12, pan=0.05, send=0.25)
+                loop.add(snare(rng), at(bar, b), 0.15 if full else 0.09, pan=0.05, send=0.2)
         for e in range(8):
             accent = 1.0 if e % 2 else 0.6
-            length = 0.22 if (e == 7 and bar % 2 == 1 and full) else 0.05
-            loop.add(hat(rng, length), at(bar, e * 0.5), 0.07 * accent * (1.0 if full else 0.7),
+            length = 0.2 if (e == 7 and bar % 2 == 1 and full) else 0.04
+            loop.add(hat(rng, length), at(bar, e * 0.5), 0.05 * accent * (1.0 if full else 0.7),
                      pan=0.3)
         if bar == 23:  # a short fill into the last verse
             for k, b in enumerate((3.0, 3.25, 3.5, 3.75)):
