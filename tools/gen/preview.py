@@ -68,7 +68,7 @@ def game(src, out, skin, seed, ended=False):
     sk = "gfx/%d/" % skin
     s.blit(sk + "bg.png", 0, 0)
     for i in range(16):
-        for j in range(rng.randint(0, 9) + (6 if 5 <= i <= 8 else 0) + 1):
+        for j in range((27 if i == 12 else rng.randint(0, 9) + (6 if 5 <= i <= 8 else 0)) + 1):
             s.blit("gfx/audvis.png", 156 + 30 * i, 441 - 10 * j)
     s.blit("gfx/grid.png", 150, 150)
     s.blit("gfx/hud.png", 0, 150)

@@ -337,9 +337,9 @@ def audvis():
     m = C.Mask(w, h).rrect(4, 3, 26, 9, 2).array()
     top = C.Mask(w, h).rrect(4, 3, 26, 5, 1).array()
     c = C.canvas(w, h)
-    C.over(c, C.rgbf(S.ACCENT), np.clip(C.blur(m, 1.2) * 1.2, 0, 1) * 0.06)
-    C.over(c, C.rgbf((120, 200, 255)), m * 0.15)
-    C.over(c, C.rgbf((220, 245, 255)), top * 0.12)
+    # near-white and faint, so each skin's board well tints it
+    C.over(c, C.rgbf((225, 235, 255)), m * 0.11)
+    C.over(c, C.rgbf((255, 255, 255)), top * 0.12)
     return C.to_image(c)
 
 
