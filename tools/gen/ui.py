@@ -334,12 +334,12 @@ def spark():
 
 def audvis():
     w, h = 30, 10
-    m = C.Mask(w, h).rrect(4, 3, 26, 9, 2).array()
-    top = C.Mask(w, h).rrect(4, 3, 26, 5, 1).array()
+    m = C.Mask(w, h).rrect(4, 1, 26, 9, 2).array()
+    top = C.Mask(w, h).rrect(4, 1, 26, 3, 1).array()
     c = C.canvas(w, h)
     # near-white and faint, so each skin's board well tints it
-    C.over(c, C.rgbf((225, 235, 255)), m * 0.11)
-    C.over(c, C.rgbf((255, 255, 255)), top * 0.12)
+    C.over(c, C.rgbf((225, 235, 255)), m * 0.085)
+    C.over(c, C.rgbf((255, 255, 255)), top * 0.09)
     return C.to_image(c)
 
 
