@@ -1,0 +1,97 @@
+"""Reads a screenshot of a game against the artwork it is drawn from.
+
+Usage (prints its finding, exit status 0 when the check holds):
+  game_screen.py piece  SHOT GFX C1 C2 C3 C4   "column row" of the left column and
+                                                top row of a piece of these colours
+                                                (top-left, top-right, bottom-left,
+                                                bottom-right), or none
+  game_screen.py number SHOT GFX Y VALUE       the HUD shows VALUE at top y Y
+  game_screen.py overlay SHOT GFX              the end-screen overlay is shown
+  game_screen.py title  SHOT GFX               the title screen is shown (above
+                                                the menu items)
+  game_screen.py arrow  SHOT GFX               menu item the arrow points at (0-3)
+"""
+import sys
+
+import numpy as np
+from PIL import Image
+
+# SDL's blending and ours round a little differently.
+TOLERANCE = 12
+
+
+def load(path):
+    return np.asarray(Image.open(path).convert("RGBA")).astype(int)
+
+
+def opaque_match(shot, image, x, y):
+    """True when the image's opaque pixels are on screen at (x, y)."""
+    h, w = image.shape[:2]
+    if y < 0 or x < 0 or y + h > shot.shape[0] or x + w > shot.shape[1]:
+        return False
+    region = shot[y:y + h, x:x + w, :3]
+    mask = image[:, :, 3] == 255
+    if not mask.any():
+        return False
+    diff = np.abs(region - image[:, :, :3]).max(axis=2)
+    return bool((diff[mask] <= TOLERANCE).all())
+
+
+def find_piece(shot, gfx, colours):
+    cells = {c: load(f"{gfx}/1/sq{c}.png") for c in set(colours)}
+    for column in range(0, 15):
+        for row in range(-2, 9):
+            x, y = 156 + 30 * column, 156 + 30 * row
+            spots = [(x, y), (x + 30, y), (x, y + 30), (x + 30, y + 30)]
+            if all(opaque_match(shot, cells[c], sx, sy) for c, (sx, sy) in zip(colours, spots)):
+                return column, row
+    return None
+
+
+def shows_number(shot, gfx, y, value):
+    """Composes the HUD field as the game draws it and compares it whole."""
+    strip = Image.open(f"{gfx}/numbers.png").convert("RGBA")
+    field = Image.open(f"{gfx}/1/bg.png").convert("RGBA")
+    field.alpha_composite(Image.open(f"{gfx}/hud.png").convert("RGBA"), (0, 150))
+    digits = str(value)
+    n = len(digits) - 1
+    for i, d in enumerate(reversed(digits)):  # least significant first
+        glyph = strip.crop((20 * int(d), 0, 20 * int(d) + 20, strip.height))
+        field.alpha_composite(glyph, (640 + 15 * (n - i), y))
+    box = (640, y, 640 + 15 * n + 20 + 15, y + strip.height)  # and one empty place after
+    expected = np.asarray(field.crop(box)).astype(int)[:, :, :3]
+    actual = shot[box[1]:box[3], box[0]:box[2], :3]
+    return bool((np.abs(expected - actual).max(axis=2) <= TOLERANCE).all())
+
+
+def main(argv):
+    command, shot_path, gfx = argv[1], argv[2], argv[3]
+    shot = load(shot_path)
+    if command == "piece":
+        found = find_piece(shot, gfx, [int(c) for c in argv[4:8]])
+        print("none" if found is None else f"{found[0]} {found[1]}")
+        return 0 if found is not None else 1
+    if command == "number":
+        ok = shows_number(shot, gfx, int(argv[4]), int(argv[5]))
+        print("yes" if ok else "no")
+        return 0 if ok else 1
+    if command == "overlay":
+        ok = opaque_match(shot, load(f"{gfx}/dead.png"), 175, 500)
+        print("yes" if ok else "no")
+        return 0 if ok else 1
+    if command == "title":
+        title = load(f"{gfx}/title.png")[:400]
+        ok = bool((np.abs(shot[:400, :, :3] - title[:, :, :3]).max(axis=2) <= TOLERANCE).all())
+        print("yes" if ok else "no")
+        return 0 if ok else 1
+    if command == "arrow":
+        arrow = load(f"{gfx}/arrow.png")
+        rows = [i for i in range(4) if opaque_match(shot, arrow, 130, 430 + 40 * i)]
+        print(rows[0] if len(rows) == 1 else "none")
+        return 0 if len(rows) == 1 else 1
+    print(__doc__, file=sys.stderr)
+    return 2
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
