@@ -202,6 +202,7 @@ PieceInput ReadPieceKeys(Platform& platform) {
 }
 
 void HandlePause(Platform& platform, GameState& state) {
+  if (state.window_closed) return;  // the game is over: nothing to pause
   bool every_third = state.field.frame_counter % 3 == 0;
   if (!PressedOnce(platform.KeyHeld(Key::Return), every_third, state.pause_key_released)) return;
 

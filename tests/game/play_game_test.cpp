@@ -608,13 +608,21 @@ TEST_F(PlayGameTest, ClosingTheWindowEndsTheGame) {
     const char* when;
     std::function<void(FakePlatform&, GameRun&)> script;
     int frames;
+    int pauses;
   };
   const std::vector<Case> cases = {
       {"while running",
        [](FakePlatform& f, GameRun&) {
          if (f.flips == 4 && f.events.empty()) f.events.push_back(EventType::Quit);
        },
-       5},
+       5, 0},
+      {"with Return held on a frame that could pause",
+       [](FakePlatform& f, GameRun&) {
+         if (f.flips != 2) return;
+         f.Press(Key::Return);
+         if (f.events.empty()) f.events.push_back(EventType::Quit);
+       },
+       3, 0},
       {"while paused",
        [](FakePlatform& f, GameRun&) {
          if (f.flips != 5) return;
@@ -622,13 +630,13 @@ TEST_F(PlayGameTest, ClosingTheWindowEndsTheGame) {
          if (f.now < 500) f.Press(Key::Return); else f.Release(Key::Return);
          if (f.now > 1500 && f.events.empty()) f.events.push_back(EventType::Quit);
        },
-       6},
+       6, 1},
       {"at the end screen",
        [](FakePlatform& f, GameRun& run) {
          if (f.flips == 2) f.Press(Key::Escape);
          if (run.end_flip && f.now > run.shown.back().now + 700) f.events.push_back(EventType::Quit);
        },
-       3},
+       3, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.when);
@@ -640,6 +648,7 @@ TEST_F(PlayGameTest, ClosingTheWindowEndsTheGame) {
     run.Run(0);
     EXPECT_EQ(run.result, kQuitProgram);
     EXPECT_EQ(run.Frames(), c.frames);
+    EXPECT_EQ(std::count(run.fake.delays.begin(), run.fake.delays.end(), 500u), c.pauses);
     EXPECT_EQ(run.out.rfind("You have perished\nSeconds Played: ", 0), 0u) << run.out;
     EXPECT_EQ(ReadFile("hiscore.dat"), "0\n");
     EXPECT_EQ(run.fake.LiveImages(), 0);
