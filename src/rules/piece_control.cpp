@@ -111,6 +111,8 @@ void UpdateMoveLatch(Playfield& p, EventType record) {
   if (record == EventType::KeyUp) p.move_latch = 1;
 }
 
+// Gravity locks only pieces wholly on the board; a position above it has no
+// cell and is never written.
 void LockPiece(Playfield& p) {
   for (int k = 0; k < 4; ++k) {
     const int32_t position = p.piece.pos[k];
