@@ -132,9 +132,12 @@ void StartGame(Platform& platform, GameState& state, int32_t time_limit) {
   for (int32_t& bar : state.visualiser_bars) bar = std::rand() % 5;
 
   state.event_record = EventType::None;
-  state.music_key_released = true;
-  state.fullscreen_key_released = true;
-  state.pause_key_released = true;
+  // A key still held from the title menu (the Return that started this game,
+  // say) is a press that has already acted: it pauses or toggles nothing here
+  // until it has been let go.
+  state.music_key_released = !platform.KeyHeld(Key::M);
+  state.fullscreen_key_released = !platform.KeyHeld(Key::F);
+  state.pause_key_released = !platform.KeyHeld(Key::Return);
   state.window_closed = false;
 }
 

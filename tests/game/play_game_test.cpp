@@ -42,9 +42,11 @@ TEST_F(PlayGameTest, PeriodicStepsStartCountingAtFrameOne) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     GameRun run;
-    run.before_frame = EscapeAt(30, [&](FakePlatform& f, int frame) {
-      if (frame == 1 && c.held != Key::Count) f.Press(c.held);
-    });
+    // Pressed at the game's first poll (frame 1) and held to the end.
+    run.fake.on_poll = [&](FakePlatform& f) {
+      if (f.polls == 1 && c.held != Key::Count) f.Press(c.held);
+    };
+    run.before_frame = EscapeAt(30);
     run.Run(0);
     ASSERT_EQ(run.Frames(), 30);
     for (int n = 1; n <= 30; ++n) {
@@ -163,8 +165,10 @@ TEST_F(PlayGameTest, PausePastTheLimitShowsNoTimeLeft) {
 // held; only after it has been released can it pause again.
 TEST_F(PlayGameTest, HeldReturnPausesOnceUntilReleased) {
   GameRun run;
+  run.fake.on_poll = [](FakePlatform& f) {
+    if (f.polls == 1) f.Press(Key::Return);
+  };
   run.before_frame = EscapeAt(45, [](FakePlatform& f, int frame) {
-    if (frame == 1) f.Press(Key::Return);
     if (frame == 31) f.Release(Key::Return);
     if (frame == 33) f.Press(Key::Return);
   });
@@ -176,6 +180,37 @@ TEST_F(PlayGameTest, HeldReturnPausesOnceUntilReleased) {
   }
   // The pause ends at once while Return is held: no waiting between polls.
   for (uint32_t d : run.fake.delays) EXPECT_TRUE(d == 500 || d <= 60) << d;
+}
+
+// Keys still held from the title menu when the game starts (the Return that
+// chose Play, say) have already acted: they neither pause the game nor toggle
+// music or full screen until they have been let go and pressed again.
+TEST_F(PlayGameTest, KeysHeldFromTheMenuDoNotActUntilPressedAgain) {
+  GameRun run;
+  run.fake.Press(Key::Return);
+  run.fake.Press(Key::M);
+  run.fake.Press(Key::F);
+  run.before_frame = EscapeAt(30, [](FakePlatform& f, int frame) {
+    if (frame == 8) {
+      f.Release(Key::Return);
+      f.Release(Key::M);
+      f.Release(Key::F);
+    }
+    if (frame == 12) {
+      f.Press(Key::M);
+      f.Press(Key::F);
+    }
+    if (frame == 14) f.Press(Key::Return);
+    if (frame == 16) f.Release(Key::Return);
+  });
+  run.Run(0);
+  ASSERT_EQ(run.Frames(), 30);
+  for (int n = 1; n <= 30; ++n) {
+    EXPECT_EQ(run.LongDelaysUpTo(n), n < 15 ? 0 : 1) << "frame " << n;
+    EXPECT_EQ(run.shown[n - 1].fullscreen_toggles, n < 12 ? 0 : 1) << "frame " << n;
+    EXPECT_EQ(run.AudioCallsIn(0, run.shown[n - 1].audio_calls, "play"), n < 12 ? 0 : 1)
+        << "frame " << n;
+  }
 }
 
 // Ordinary presses of 150 ms: the first pauses the game, the next resumes
