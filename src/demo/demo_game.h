@@ -2,13 +2,40 @@
 
 #include <cstdint>
 
+#include "demo/autopilot.h"
+#include "game/game_state.h"
 #include "game/play_game.h"
 #include "platform/platform.h"
 
 namespace vq {
 
-// The self-playing game behind the title menu's Demo item. Returns 0 once the
-// end screen has been dismissed.
+// The state of one demo: the game's own state and the Autopilot that plays it.
+struct DemoState {
+  GameState game;
+  Autopilot autopilot;
+};
+
+// What a finished demo reached, for the autopilot benchmark.
+struct DemoOutcome {
+  int32_t score;
+  int32_t frames;
+};
+
+// The self-playing game behind the title menu's Demo item, with the
+// colour-matching search on. Returns kBackToMenu once the end screen has been
+// dismissed, kQuitProgram when the window was closed. Prints no summary and
+// never writes the hiscore file.
 int32_t DemoGame(Platform& platform);
+
+// The same game with the search on or off; when outcome is given it receives
+// the final Score and the number of frames played.
+int32_t RunDemoGame(Platform& platform, bool search, DemoOutcome* outcome);
+
+// Start-up of a demo: the game's start-up, then a decision due and target 0.
+void StartDemo(Platform& platform, DemoState& state, bool search);
+
+// One frame of the demo, its steps in their order. Returns true when the frame
+// ended the game (it has been drawn and shown by then).
+bool DemoFrame(Platform& platform, DemoState& state);
 
 }  // namespace vq
