@@ -241,5 +241,37 @@ TEST_F(DemoTest, ClosingTheWindowEndsTheProgram) {
   EXPECT_EQ(fake_.LiveImages(), 0);
 }
 
+// A few seeded games of 3000 frames each way: the search must earn at least
+// three times the points per frame of the random column, and last longer.
+TEST_F(DemoTest, TheSearchOutscoresTheRandomColumn) {
+  constexpr int kFrameCap = 3000;
+  auto play = [](unsigned seed, bool search) {
+    FakePlatform fake;
+    fake.wall_time += seed * 100000;
+    fake.on_flip = [](FakePlatform& f) {
+      if (!f.blits.empty() && f.blits.back().image == "gfx/dead.png") f.Press(Key::Return);
+      f.ClearBlits();
+      if (f.flips + 1 >= kFrameCap) f.Press(Key::Escape);
+    };
+    fake.on_poll = [start = fake.wall_time](FakePlatform& f) { f.wall_time = start + f.now / 1000; };
+    std::srand(seed);
+    DemoOutcome outcome{};
+    RunDemoGame(fake, search, &outcome);
+    return outcome;
+  };
+  double rate[2] = {0, 0};
+  long frames[2] = {0, 0};
+  for (unsigned seed = 1; seed <= 8; ++seed) {
+    for (int search = 0; search < 2; ++search) {
+      const DemoOutcome outcome = play(seed, search == 1);
+      ASSERT_GT(outcome.frames, 0);
+      rate[search] += 1000.0 * outcome.score / outcome.frames;
+      frames[search] += outcome.frames;
+    }
+  }
+  EXPECT_GE(rate[1], 3 * rate[0]) << "search " << rate[1] / 8 << ", random " << rate[0] / 8;
+  EXPECT_GT(frames[1], frames[0]);
+}
+
 }  // namespace
 }  // namespace vq
