@@ -5,6 +5,10 @@
 #include <SDL_mixer.h>
 
 #include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "platform/visible_parts.h"
 
 namespace vq {
 
@@ -13,9 +17,33 @@ namespace {
 constexpr int kScreenWidth = 800;
 constexpr int kScreenHeight = 600;
 
-SDL_Surface* AsSurface(Image* image) { return reinterpret_cast<SDL_Surface*>(image); }
-const SDL_Surface* AsSurface(const Image* image) {
-  return reinterpret_cast<const SDL_Surface*>(image);
+// A loaded image: its surface and the parts of it that blits draw.
+struct SdlImage {
+  SDL_Surface* surface;
+  std::vector<PixelRect> parts;
+};
+
+SdlImage* AsSdlImage(Image* image) { return reinterpret_cast<SdlImage*>(image); }
+const SdlImage* AsSdlImage(const Image* image) { return reinterpret_cast<const SdlImage*>(image); }
+
+// The parts of a surface that are not fully transparent; the whole surface
+// when it is not blended by its alpha channel, where every pixel counts.
+std::vector<PixelRect> SurfaceParts(SDL_Surface* surface) {
+  const SDL_PixelFormat* format = surface->format;
+  if (!(surface->flags & SDL_SRCALPHA) || !format->Amask || format->BytesPerPixel != 4 ||
+      SDL_LockSurface(surface) != 0) {
+    return {PixelRect{0, 0, surface->w, surface->h}};
+  }
+  const Uint8* pixels = static_cast<const Uint8*>(surface->pixels);
+  const int pitch = surface->pitch;
+  auto alpha = [&](int x, int y) {
+    Uint32 pixel;
+    std::memcpy(&pixel, pixels + y * pitch + x * 4, sizeof pixel);
+    return (pixel & format->Amask) != 0;
+  };
+  std::vector<PixelRect> parts = VisibleParts(surface->w, surface->h, alpha);
+  SDL_UnlockSurface(surface);
+  return parts;
 }
 Mix_Music* AsMixMusic(Music* music) { return reinterpret_cast<Mix_Music*>(music); }
 
@@ -86,6 +114,7 @@ bool SdlPlatform::KeyHeld(Key key) {
 Image* SdlPlatform::LoadImage(const char* path) {
   SDL_Surface* loaded = IMG_Load(path);
   if (!loaded) return nullptr;
+  auto* image = new SdlImage{loaded, {PixelRect{0, 0, loaded->w, loaded->h}}};
   if (convert_images_ && SDL_GetVideoSurface()) {
     // Images with an alpha channel keep it; the others take the screen's
     // format exactly.
@@ -93,28 +122,47 @@ Image* SdlPlatform::LoadImage(const char* path) {
                                                    : SDL_DisplayFormat(loaded);
     if (converted) {
       SDL_FreeSurface(loaded);
-      loaded = converted;
+      image->surface = converted;
     }
+    // Only what can change the screen is blitted: the panels and frames are
+    // mostly empty space.
+    image->parts = SurfaceParts(image->surface);
   }
-  return reinterpret_cast<Image*>(loaded);
+  return reinterpret_cast<Image*>(image);
 }
 
 void SdlPlatform::FreeImage(Image* image) {
-  if (image) SDL_FreeSurface(AsSurface(image));
+  if (!image) return;
+  SdlImage* sdl_image = AsSdlImage(image);
+  SDL_FreeSurface(sdl_image->surface);
+  delete sdl_image;
 }
 
-int SdlPlatform::ImageWidth(const Image* image) { return AsSurface(image)->w; }
+int SdlPlatform::ImageWidth(const Image* image) { return AsSdlImage(image)->surface->w; }
 
-int SdlPlatform::ImageHeight(const Image* image) { return AsSurface(image)->h; }
+int SdlPlatform::ImageHeight(const Image* image) { return AsSdlImage(image)->surface->h; }
 
 void SdlPlatform::Blit(Image* image, int x, int y) {
-  const SDL_Surface* surface = AsSurface(image);
+  const SDL_Surface* surface = AsSdlImage(image)->surface;
   BlitRegion(image, 0, 0, surface->w, surface->h, x, y);
 }
 
 void SdlPlatform::BlitRegion(Image* image, int sx, int sy, int w, int h, int x, int y) {
   if (!image || !screen_) return;
-  SDL_Surface* surface = AsSurface(image);
+  const SdlImage* sdl_image = AsSdlImage(image);
+  // Each part of the image inside the source rectangle goes where it lies in
+  // that rectangle.
+  for (const PixelRect& part : sdl_image->parts) {
+    const int left = std::max(sx, part.x);
+    const int top = std::max(sy, part.y);
+    const int right = std::min(sx + w, part.x + part.w);
+    const int bottom = std::min(sy + h, part.y + part.h);
+    if (left >= right || top >= bottom) continue;
+    BlitClipped(sdl_image->surface, left, top, right - left, bottom - top, x + left - sx, y + top - sy);
+  }
+}
+
+void SdlPlatform::BlitClipped(SDL_Surface* surface, int sx, int sy, int w, int h, int x, int y) {
   // Clip here, in int, against the image and the screen: SDL's rectangles hold
   // 16-bit values, and a rectangle partly left of the image must lose the
   // columns that are not there rather than wrap around.
