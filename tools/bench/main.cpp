@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "autopilot_bench.h"
+#include "frame_bench.h"
 
 namespace {
 
@@ -15,6 +16,8 @@ struct Mode {
 const Mode kModes[] = {
     {"autopilot", vq::AutopilotBench,
      "autopilot [games] [frame cap]  demo games with and without the colour-matching search"},
+    {"frame", vq::FrameBench,
+     "frame [frames]                 one demo frame on SDL's software surface, images converted and as loaded"},
 };
 
 int Usage() {

@@ -1,0 +1,132 @@
+#include "frame_bench.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "app/program_directory.h"
+#include "demo/demo_game.h"
+#include "game/game_session.h"
+#include "platform/sdl_platform.h"
+
+namespace vq {
+
+namespace {
+
+constexpr int kDefaultFrames = 3000;
+constexpr int kWarmUpFrames = 200;
+constexpr std::time_t kWallStart = 1700000000;
+
+using Clock = std::chrono::steady_clock;
+
+double Micros(Clock::duration d) { return std::chrono::duration<double, std::micro>(d).count(); }
+
+// The SDL platform without the frame pacing's sleep (not the frame's work),
+// on a virtual wall clock so that both variants play the same game, and with
+// Return held only when the benchmark ends a game. It times its flips.
+class BenchSdlPlatform : public SdlPlatform {
+ public:
+  using SdlPlatform::SdlPlatform;
+  bool end_game = false;
+  int64_t frames = 0;
+  Clock::duration flip_time{};
+
+  void Delay(uint32_t) override {}
+  std::time_t Time() override { return kWallStart + frames / 16; }
+  bool KeyHeld(Key key) override { return end_game && key == Key::Return; }
+  void Flip() override {
+    const Clock::time_point start = Clock::now();
+    SdlPlatform::Flip();
+    flip_time += Clock::now() - start;
+  }
+};
+
+struct Timing {
+  double median;
+  double p99;
+  double flip_mean;
+};
+
+double Percentile(std::vector<double> sorted, double p) {
+  const size_t at = static_cast<size_t>(p * static_cast<double>(sorted.size() - 1) + 0.5);
+  return sorted[std::min(at, sorted.size() - 1)];
+}
+
+// Plays demo frames on the given platform: warm-up frames first, then the
+// timed ones; a game that ends is followed by the next.
+Timing Measure(BenchSdlPlatform& platform, int frames) {
+  std::srand(1);
+  std::vector<double> times;
+  times.reserve(static_cast<size_t>(frames));
+  DemoState* state = new DemoState;
+  StartDemo(platform, *state, true);
+  for (int n = 0; n < kWarmUpFrames + frames; ++n) {
+    if (n == kWarmUpFrames) platform.flip_time = {};
+    const Clock::time_point start = Clock::now();
+    const bool over = DemoFrame(platform, *state);
+    const Clock::time_point end = Clock::now();
+    ++platform.frames;
+    if (n >= kWarmUpFrames) times.push_back(Micros(end - start));
+    if (over) {
+      platform.end_game = true;
+      EndGame(platform, state->game, false);
+      platform.end_game = false;
+      StartDemo(platform, *state, true);
+    }
+  }
+  platform.end_game = true;
+  EndGame(platform, state->game, false);
+  delete state;
+  std::sort(times.begin(), times.end());
+  return Timing{Percentile(times, 0.5), Percentile(times, 0.99), Micros(platform.flip_time) / frames};
+}
+
+bool ParseFrames(const char* text, int* frames) {
+  char* end = nullptr;
+  const long value = std::strtol(text, &end, 10);
+  if (end == text || *end != '\0' || value < 10 || value > 1000000) return false;
+  *frames = static_cast<int>(value);
+  return true;
+}
+
+}  // namespace
+
+int FrameBench(int argc, char** argv) {
+  int frames = kDefaultFrames;
+  if (argc > 1 || (argc == 1 && !ParseFrames(argv[0], &frames))) {
+    std::fprintf(stderr, "usage: velquadro-bench frame [frames, 10 to 1000000]\n");
+    return 2;
+  }
+  // The software surface of SDL's dummy video driver unless another driver
+  // is asked for; no sound device is needed.
+  setenv("SDL_VIDEODRIVER", "dummy", 0);
+  setenv("SDL_AUDIODRIVER", "dummy", 0);
+  // The artwork lies beside the program.
+  ProgramDirectory directory;
+
+  BenchSdlPlatform converted(true);
+  if (!converted.StartVideo() || !converted.OpenWindow()) {
+    std::fprintf(stderr, "Error: %s\n", converted.LastError());
+    return 1;
+  }
+  std::atexit(ShutdownSdl);
+  BenchSdlPlatform as_loaded(false);
+  if (!as_loaded.OpenWindow()) {
+    std::fprintf(stderr, "Error: %s\n", as_loaded.LastError());
+    return 1;
+  }
+
+  const Timing c = Measure(converted, frames);
+  const Timing a = Measure(as_loaded, frames);
+  std::printf("converted: %d frames, median %.1f us, 99th percentile %.1f us (flip %.1f us on average)\n", frames,
+              c.median, c.p99, c.flip_mean);
+  std::printf("as-loaded: %d frames, median %.1f us, 99th percentile %.1f us (flip %.1f us on average)\n", frames,
+              a.median, a.p99, a.flip_mean);
+  std::printf("frame: converted %.0f us, as-loaded %.0f us median per frame, ratio %.1f\n", c.median, a.median,
+              a.median / c.median);
+  return 0;
+}
+
+}  // namespace vq
