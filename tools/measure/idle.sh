@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# CPU used by the real program while it waits: the title menu, a paused game
+# and the end screen, each over the given number of seconds, under a virtual X
+# server; a running game for comparison.
+# Usage: tools/measure/idle.sh <path-to-velquadro> [seconds, default 10]
+set -euo pipefail
+program=$(readlink -f "$1")
+seconds=${2:-10}
+source_dir=$(readlink -f "$(dirname "$0")/../..")
+source "$source_dir/tools/measure/common.sh"
+
+cp "$program" "$work/velquadro"
+cp -r "$source_dir/gfx" "$source_dir/bgm.ogg" "$work/"
+"$work/velquadro" >/dev/null 2>&1 &
+pid=$!
+wait_window
+wait_for title
+echo "title menu: $(cpu_percent "$pid" "$seconds")% of one core over $seconds s"
+hold Return 0.1
+sleep 1
+echo "running game: $(cpu_percent "$pid" "$seconds")% of one core over $seconds s"
+hold Return 0.2
+frozen_for 1 || { echo "the game did not pause" >&2; exit 1; }
+echo "paused game: $(cpu_percent "$pid" "$seconds")% of one core over $seconds s"
+frozen_for 1 || { echo "the game did not stay paused" >&2; exit 1; }
+resumed=no
+for _ in 1 2 3; do
+  hold Return 0.2
+  sleep 0.3
+  frozen_for 1 || { resumed=yes; break; }
+done
+[[ $resumed == yes ]] || { echo "the game did not resume" >&2; exit 1; }
+hold Escape 0.15
+wait_for overlay || { echo "no end screen" >&2; exit 1; }
+echo "end screen: $(cpu_percent "$pid" "$seconds")% of one core over $seconds s"
