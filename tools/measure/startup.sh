@@ -8,23 +8,9 @@
 set -euo pipefail
 program=$(readlink -f "$1")
 runs=${2:-10}
-here=$(dirname "$(readlink -f "$0")")
-work=$(mktemp -d /tmp/vq_startup_XXXXXX)
-xvfb_pid=""
-pid=""
-cleanup() {
-  [[ -n $pid ]] && kill -KILL "$pid" 2>/dev/null || true
-  [[ -n $xvfb_pid ]] && kill -KILL "$xvfb_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-cc -O2 -shared -fPIC -o "$work/flip_times.so" "$here/flip_times.c" -ldl
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfb_pid=$!
-for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.1; done
-export DISPLAY=":$(head -1 "$work/display")"
-export SDL_AUDIODRIVER=dummy
+source_dir=$(readlink -f "$(dirname "$0")/../..")
+source "$source_dir/tools/measure/common.sh"
+cc -O2 -shared -fPIC -o "$work/flip_times.so" "$source_dir/tools/measure/flip_times.c" -ldl
 
 now() { /usr/bin/python3 -c 'import time; print("%.6f" % time.monotonic())'; }
 flips() { grep -c '^flip' "$work/err" 2>/dev/null || true; }
