@@ -73,7 +73,19 @@ void ShutdownSdl() { SDL_Quit(); }
 
 SdlPlatform::SdlPlatform(bool convert_images) : convert_images_(convert_images) {}
 
-bool SdlPlatform::StartVideo() { return SDL_Init(SDL_INIT_VIDEO) == 0; }
+bool SdlPlatform::StartVideo() {
+  if (SDL_Init(SDL_INIT_VIDEO) != 0) return false;
+  // Without any display SDL falls back to drawing into memory that nobody
+  // sees: the program would wait forever for keys that cannot be pressed.
+  char driver[32] = "";
+  SDL_VideoDriverName(driver, sizeof driver);
+  if (std::strcmp(driver, "offscreen") == 0) {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    SDL_SetError("No display to show the window on");
+    return false;
+  }
+  return true;
+}
 
 bool SdlPlatform::OpenWindow() {
   SDL_WM_SetCaption("Velquadro", nullptr);

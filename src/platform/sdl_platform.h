@@ -26,7 +26,7 @@ class SdlPlatform : public Platform {
 
   // Opening, in this order: StartVideo, then register ShutdownSdl with atexit,
   // then OpenWindow. Each returns false on failure; LastError() says why.
-  bool StartVideo();   // SDL_Init(SDL_INIT_VIDEO)
+  bool StartVideo();   // SDL_Init(SDL_INIT_VIDEO); fails without a display
   bool OpenWindow();   // caption "Velquadro", 800x600 double-buffered window
 
   // --- Platform -----------------------------------------------------------

@@ -1,0 +1,295 @@
+#!/usr/bin/env bash
+# The real program against broken files and a poor environment, under a
+# virtual X server: every image it loads missing, cut short or not an image;
+# the music missing or broken; no sound device; no display; a hiscore file
+# that cannot be written; a game started through symbolic links from another
+# directory. It must end with the right status and message, or play on, and
+# never crash or hang.
+# Usage: bash test_bad_input.sh <path-to-velquadro> <source-dir>
+set -euo pipefail
+
+program=$(readlink -f "$1")
+source_dir=$(readlink -f "$2")
+work=$(mktemp -d /tmp/vq_bad_XXXXXX)
+chmod 755 "$work"
+screen_check="/usr/bin/python3 $source_dir/tests/e2e/game_screen.py"
+gfx=$source_dir/gfx
+
+pids=()
+xvfb_pid=""
+cleanup() {
+  for p in "${pids[@]}"; do kill -KILL "$p" 2>/dev/null || true; done
+  if [[ -n $xvfb_pid ]]; then
+    kill -KILL "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+  fi
+  chmod -R u+w "$work" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+failures=0
+passes=0
+check() {  # check <description> <command...>
+  local what=$1
+  shift
+  if "$@"; then
+    passes=$((passes + 1))
+    echo "ok: $what"
+  else
+    failures=$((failures + 1))
+    echo "FAILED: $what"
+  fi
+}
+
+# --- a virtual screen on a free display --------------------------------------
+Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.1; done
+[[ -s $work/display ]] || { echo "FAILED: Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
+export DISPLAY=":$(head -1 "$work/display")"
+export SDL_AUDIODRIVER=dummy
+
+# A preloaded shim notes every flip on standard error ("flip <time>"), so that
+# the test can tell how many frames were shown.
+cc -O2 -shared -fPIC -o "$work/flip_times.so" "$source_dir/tools/measure/flip_times.c" -ldl
+
+game=$work/game
+install_game() {  # install_game <dir>
+  rm -rf "$1"
+  mkdir -p "$1"
+  cp "$program" "$1/velquadro"
+  cp -r "$gfx" "$1/gfx"
+  cp "$source_dir/bgm.ogg" "$1/bgm.ogg"
+  chmod -R a+rX "$1"
+}
+install_game "$game"
+
+pid=""
+window=""
+start() {  # start [command prefix...]: the program in $game, from $work
+  (cd "$work" && exec "$@" env LD_PRELOAD="$work/flip_times.so" "$game/velquadro" >"$work/out.txt" 2>"$work/err.txt") &
+  pid=$!
+  pids+=("$pid")
+}
+status=""
+wait_exit() {  # wait_exit <seconds>: sets status (or "hang")
+  for _ in $(seq $(($1 * 20))); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.05
+  done
+  if kill -0 "$pid" 2>/dev/null; then
+    kill -KILL "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+    status=hang
+  elif wait "$pid"; then
+    status=0
+  else
+    status=$?
+  fi
+}
+flips() { grep -c '^flip ' "$work/err.txt" || true; }
+messages() { grep -v '^flip ' "$work/err.txt" || true; }  # standard error without the shim's lines
+wait_flips() {  # wait_flips <n>: up to ~5 s
+  for _ in $(seq 100); do
+    [[ $(flips) -ge $1 ]] && return 0
+    kill -0 "$pid" 2>/dev/null || return 1
+    sleep 0.05
+  done
+  return 1
+}
+find_window() {
+  window=$(timeout 10 xdotool search --sync --name '^Velquadro$' | head -1 || true)
+  [[ -n $window ]] && xdotool windowfocus --sync "$window" 2>/dev/null || true
+}
+look() {  # look <check> [arguments]
+  import -window "$window" "png:$work/shot.png" 2>/dev/null || return 1
+  $screen_check "$1" "$work/shot.png" "$gfx" "${@:2}"
+}
+wait_for() {  # wait_for <check> [arguments]: up to ~5 s
+  for _ in $(seq 25); do
+    look "$@" >/dev/null && return 0
+    sleep 0.2
+  done
+  return 1
+}
+hold() {  # hold <key> <seconds>
+  xdotool keydown "$1"
+  sleep "$2"
+  xdotool keyup "$1"
+  sleep 0.1
+}
+changes_within() {  # changes_within <seconds>: the window shows a new picture
+  local n
+  import -window "$window" "png:$work/a.png" 2>/dev/null
+  sleep "$1"
+  import -window "$window" "png:$work/b.png" 2>/dev/null
+  n=$(compare -metric AE "$work/a.png" "$work/b.png" null: 2>&1 || true)
+  [[ $n != 0 ]]
+}
+# Return on Play, held until the program ends (or 10 s pass).
+return_on_play_until_exit() {
+  find_window
+  xdotool keydown Return
+  wait_exit 10
+  xdotool keyup Return
+}
+# A whole untimed game: Play, M twice, a few seconds, Escape, the end screen,
+# Return, back at the title; then the program is stopped.
+play_a_game() {
+  find_window
+  wait_for title || return 1
+  hold Return 0.1
+  wait_for piece 1 1 1 2 || return 1
+  hold m 0.15
+  changes_within 1 || return 1
+  hold m 0.15
+  hold Escape 0.15
+  wait_for overlay || return 1
+  hold Return 0.1
+  wait_for title || return 1
+  kill -KILL "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+}
+summary_only() {  # summary_only [first line]: standard output is the line (if any) and one summary
+  local text nl=$'\n' first=${1:-}
+  text=$(cat "$work/out.txt"; echo x)
+  text=${text%x}
+  [[ $text =~ ^${first}You\ have\ perished${nl}Seconds\ Played:\ [0-9]+${nl}Final\ Score:\ 0${nl}$ ]]
+}
+
+# Breaks one file of the installed game; restore_file puts it back.
+break_file() {  # break_file <path under $game> <removed|truncated|text>
+  case $2 in
+    removed) rm -f "$game/$1" ;;
+    truncated) head -c $(($(stat -c %s "$source_dir/$1") / 2)) "$source_dir/$1" >"$game/$1" ;;
+    text) echo "this is not a picture" >"$game/$1" ;;
+  esac
+}
+restore_file() { cp "$source_dir/$1" "$game/$1"; }
+
+# --- 1. images: each one missing, and cut short or not an image ----------------
+menu_images=(gfx/title.png gfx/arrow.png gfx/numbers.png)
+game_images=(gfx/grid.png gfx/1/bg.png gfx/1/sq1.png gfx/1/sq2.png gfx/1/sq3.png gfx/1/sq4.png
+             gfx/tempo.png gfx/dead.png gfx/hud.png gfx/spark.png gfx/audvis.png)
+skin_images=()
+for skin in 2 3 4 5; do
+  for name in bg sq1 sq2 sq3 sq4; do skin_images+=("gfx/$skin/$name.png"); done
+done
+second_fault=(truncated text)
+n=0
+for image in "${menu_images[@]}" "${game_images[@]}" "${skin_images[@]}"; do
+  for fault in removed "${second_fault[$((n % 2))]}"; do
+    break_file "$image" "$fault"
+    start
+    kind=game
+    [[ " ${menu_images[*]} " == *" $image "* ]] && kind=menu
+    [[ " ${skin_images[*]} " == *" $image "* ]] && kind=skin
+    if [[ $kind == menu ]]; then
+      wait_exit 10
+      check "$image $fault: the program ends with status 1 (status $status) before any frame ($(flips) shown)" \
+        test "$status:$(flips)" = 1:0
+    else
+      wait_flips 1 || true
+      return_on_play_until_exit
+      check "$image $fault: Play ends the program with status 1 (status $status), title frame only ($(flips) shown)" \
+        test "$status:$(flips)" = 1:1
+    fi
+    if [[ $kind == skin ]]; then
+      check "$image $fault: \"An image file is missing\" on standard output" \
+        cmp -s "$work/out.txt" <(printf 'An image file is missing\n')
+    else
+      check "$image $fault: nothing on standard output, the file named on standard error" \
+        bash -c "[[ ! -s $work/out.txt ]] && grep -q '$image' <(grep -v '^flip ' $work/err.txt)"
+    fi
+    restore_file "$image"
+  done
+  n=$((n + 1))
+done
+
+# --- 2. the music missing or broken: a silent game, no message -----------------
+for fault in removed text truncated; do
+  break_file bgm.ogg "$fault"
+  start
+  check "bgm.ogg $fault: a whole game is played, M included" play_a_game
+  check "bgm.ogg $fault: only the summary is printed" summary_only
+  check "bgm.ogg $fault: nothing on standard error" test -z "$(messages)"
+  restore_file bgm.ogg
+done
+
+# --- 3. no sound device: the message, then a silent game -----------------------
+start env SDL_AUDIODRIVER=no_such_sound_driver
+check "no sound device: a whole game is played, M included" play_a_game
+check "no sound device: \"Unable to initialize audio: ...\" and the summary" \
+  summary_only "Unable to initialize audio: [^"$'\n'"]+"$'\n'
+
+# --- 4. no display: "Error: ..." and status 1, also where SDL would draw unseen --
+for display in none ":987"; do
+  if [[ $display == none ]]; then
+    start env -u DISPLAY -u WAYLAND_DISPLAY
+  else
+    start env -u WAYLAND_DISPLAY DISPLAY="$display"
+  fi
+  wait_exit 10
+  check "display $display: the program ends with status 1 (status $status)" test "$status" = 1
+  check "display $display: \"Error: ...\" on standard output" grep -q "^Error: ." "$work/out.txt"
+done
+
+# --- 5. a hiscore file that cannot be written -----------------------------------
+# As a directory (also for root, who may write anywhere): read as 0, and the
+# write that a score of 0 earns fails without a trace.
+rm -rf "$game/hiscore.dat"
+mkdir "$game/hiscore.dat"
+start
+check "hiscore.dat a directory: a whole game is played" play_a_game
+check "hiscore.dat a directory: only the summary is printed" summary_only
+check "hiscore.dat a directory: it is still an empty directory" \
+  bash -c "[[ -d $game/hiscore.dat && -z \$(ls -A $game/hiscore.dat) ]]"
+check "hiscore.dat a directory: no other file is left beside the program" \
+  bash -c "[[ \$(ls -A $game | sort | tr '\n' ' ') == 'bgm.ogg gfx hiscore.dat velquadro ' ]]"
+rm -rf "$game/hiscore.dat"
+
+# In a read-only directory, with a read-only file of -5 (a Score of 0 beats
+# it): run as an ordinary user, since root ignores the permissions.
+as_user=()
+if [[ $(id -u) -eq 0 ]]; then
+  if command -v setpriv >/dev/null; then
+    as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+  else
+    as_user=(skip)
+  fi
+fi
+if [[ ${as_user[0]:-} == skip ]]; then
+  echo "skipped: the read-only checks need setpriv to run as an ordinary user"
+else
+  for file in "-5" none; do
+    rm -f "$game/hiscore.dat"
+    [[ $file != none ]] && printf '%s\n' "$file" >"$game/hiscore.dat" && chmod 444 "$game/hiscore.dat"
+    chmod 555 "$game"
+    start "${as_user[@]}"
+    check "read-only directory, hiscore.dat $file: a whole game is played" play_a_game
+    check "read-only directory, hiscore.dat $file: only the summary is printed" summary_only
+    if [[ $file == none ]]; then
+      check "read-only directory: no hiscore.dat is made" test ! -e "$game/hiscore.dat"
+    else
+      check "read-only directory: hiscore.dat still holds -5" cmp -s "$game/hiscore.dat" <(printf -- '-5\n')
+    fi
+    chmod 755 "$game"
+    rm -f "$game/hiscore.dat"
+  done
+fi
+
+# --- 6. started through symbolic links from another directory ------------------
+mkdir -p "$work/elsewhere"
+ln -s "$game/velquadro" "$work/elsewhere/link"
+ln -s ../elsewhere/link "$work/elsewhere/link_to_link"
+(cd "$work/elsewhere" && exec env LD_PRELOAD="$work/flip_times.so" ./link_to_link >"$work/out.txt" 2>"$work/err.txt") &
+pid=$!
+pids+=("$pid")
+check "through two links from another directory: a whole game is played" play_a_game
+check "through two links: the summary is printed" summary_only
+check "through two links: hiscore.dat is written beside the program" cmp -s "$game/hiscore.dat" <(printf '0\n')
+check "through two links: nothing is written where it was started" test ! -e "$work/elsewhere/hiscore.dat"
+
+echo "$passes passed, $failures failed"
+[[ $failures -eq 0 ]]
