@@ -138,9 +138,12 @@ TEST(ManyGames, TwoHundredGamesLeaveNothingBehind) {
   std::printf("%d games: %lld heap blocks live after each, resident memory grew by %ld KiB after the first round\n",
               games, static_cast<long long>(baseline_live), growth);
 #ifndef VQ_UNDER_ASAN
-  // The address sanitizer keeps freed memory in quarantine; elsewhere the
-  // process must stay the size it was.
-  EXPECT_LT(growth, 256) << "KiB of growth";
+  // The address sanitizer keeps freed memory in quarantine, and a memory
+  // checker that takes over the heap (then nothing reaches the counter) has
+  // its own bookkeeping; elsewhere the process must stay the size it was.
+  if (CountHeap().allocations > 0) {
+    EXPECT_LT(growth, 256) << "KiB of growth";
+  }
 #endif
 }
 
