@@ -1,6 +1,7 @@
 #include "game/hiscore_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -109,10 +110,22 @@ int32_t ParseHiscore(const char* data, size_t size) {
 }
 
 int32_t ReadHiscore(const char* path) {
-  std::FILE* file = std::fopen(path, "r");
-  if (!file) return 0;
+  // Opened without waiting and read only when it is a plain file: a directory,
+  // a pipe or a device of that name reads as nothing and cannot hold up the
+  // start of a game.
+  int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return 0;
+  struct stat info;
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    close(fd);
+    return 0;
+  }
+  std::FILE* file = fdopen(fd, "r");
+  if (!file) {
+    close(fd);
+    return 0;
+  }
   NumberReader reader;
-  // A directory opens but gives a read error at once: it reads as nothing.
   for (int c = std::getc(file); c != EOF; c = std::getc(file)) {
     if (!reader.Take(static_cast<unsigned char>(c))) break;
   }

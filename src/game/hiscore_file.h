@@ -15,8 +15,8 @@ constexpr const char* kHiscorePath = "hiscore.dat";
 // values beyond the signed 32-bit range. Accepts any bytes.
 int32_t ParseHiscore(const char* data, size_t size);
 
-// The value stored at path; 0 when the file is missing, unreadable (a
-// directory, for one) or holds no number.
+// The value stored at path; 0 when the file is missing, unreadable, not a
+// plain file (a directory or a pipe, for one) or holds no number. Never waits.
 int32_t ReadHiscore(const char* path);
 
 // Stores score as "%i\n": written to a temporary file beside path, then

@@ -249,6 +249,14 @@ check "hiscore.dat a directory: no other file is left beside the program" \
   bash -c "[[ \$(ls -A $game | sort | tr '\n' ' ') == 'bgm.ogg gfx hiscore.dat velquadro ' ]]"
 rm -rf "$game/hiscore.dat"
 
+# A pipe with nothing writing to it: the game must not wait for it.
+mkfifo "$game/hiscore.dat"
+start
+check "hiscore.dat a pipe: a whole game is played" play_a_game
+check "hiscore.dat a pipe: only the summary is printed" summary_only
+check "hiscore.dat a pipe: the score replaced it with a plain file" cmp -s "$game/hiscore.dat" <(printf '0\n')
+rm -f "$game/hiscore.dat"
+
 # In a read-only directory, with a read-only file of -5 (a Score of 0 beats
 # it): run as an ordinary user, since root ignores the permissions.
 as_user=()

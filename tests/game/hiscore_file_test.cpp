@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <string>
@@ -92,6 +93,21 @@ TEST_F(HiscoreFileTest, MissingFileOrDirectoryReadsZero) {
   ASSERT_EQ(stat("hiscore.dat", &info), 0);
   EXPECT_TRUE(S_ISDIR(info.st_mode));
   EXPECT_EQ(std::system("test \"$(ls -A)\" = hiscore.dat"), 0);
+}
+
+// A pipe of that name with nothing writing to it would keep a plain open
+// waiting forever; a device would be read from. Both read as 0 at once, and a
+// score stored over the pipe replaces it with a plain file.
+TEST_F(HiscoreFileTest, PipeOrDeviceReadsZeroWithoutWaiting) {
+  ASSERT_EQ(mkfifo("hiscore.dat", 0644), 0);
+  alarm(10);  // a read that waits ends the test program instead of hanging
+  EXPECT_EQ(ReadHiscore("hiscore.dat"), 0);
+  alarm(0);
+  EXPECT_TRUE(WriteHiscore("hiscore.dat", 12));
+  EXPECT_EQ(ReadHiscore("hiscore.dat"), 12);
+  ASSERT_EQ(unlink("hiscore.dat"), 0);
+  ASSERT_EQ(symlink("/dev/zero", "hiscore.dat"), 0);
+  EXPECT_EQ(ReadHiscore("hiscore.dat"), 0);
 }
 
 TEST_F(HiscoreFileTest, WritesTheScoreAndANewline) {
