@@ -155,7 +155,11 @@ summary_only() {  # summary_only [first line]: standard output is the line (if a
   local text nl=$'\n' first=${1:-}
   text=$(cat "$work/out.txt"; echo x)
   text=${text%x}
-  [[ $text =~ ^${first}You\ have\ perished${nl}Seconds\ Played:\ [0-9]+${nl}Final\ Score:\ 0${nl}$ ]]
+  [[ $text =~ ^${first}You\ have\ perished${nl}Seconds\ Played:\ [0-9]+${nl}Final\ Score:\ [0-9]+${nl}$ ]]
+}
+
+stored_score() {  # stored_score <file>: a plain file holding one score and a newline
+  [[ -f $1 ]] && grep -qxE '[0-9]+' "$1" && [[ $(wc -l <"$1") -eq 1 ]]
 }
 
 # Breaks one file of the installed game; restore_file puts it back.
@@ -254,7 +258,7 @@ mkfifo "$game/hiscore.dat"
 start
 check "hiscore.dat a pipe: a whole game is played" play_a_game
 check "hiscore.dat a pipe: only the summary is printed" summary_only
-check "hiscore.dat a pipe: the score replaced it with a plain file" cmp -s "$game/hiscore.dat" <(printf '0\n')
+check "hiscore.dat a pipe: the score replaced it with a plain file" stored_score "$game/hiscore.dat"
 rm -f "$game/hiscore.dat"
 
 # In a read-only directory, with a read-only file of -5 (a Score of 0 beats
@@ -296,7 +300,7 @@ pid=$!
 pids+=("$pid")
 check "through two links from another directory: a whole game is played" play_a_game
 check "through two links: the summary is printed" summary_only
-check "through two links: hiscore.dat is written beside the program" cmp -s "$game/hiscore.dat" <(printf '0\n')
+check "through two links: hiscore.dat is written beside the program" stored_score "$game/hiscore.dat"
 check "through two links: nothing is written where it was started" test ! -e "$work/elsewhere/hiscore.dat"
 
 echo "$passes passed, $failures failed"
