@@ -104,8 +104,8 @@ class Music(unittest.TestCase):
         energy = np.log1p(1000.0 * (mono[:n * hop].reshape(n, hop) ** 2).mean(axis=1))
         onset = np.maximum(np.diff(energy), 0.0)
         onset -= onset.mean()
-        spec = np.fft.rfft(onset, 2 * len(onset))
-        ac = np.fft.irfft(spec * np.conj(spec))[:len(onset)]
+        spectrum = np.fft.rfft(onset, 2 * len(onset))
+        ac = np.fft.irfft(spectrum * np.conj(spectrum))[:len(onset)]
         lags = np.arange(len(ac)) * hop / RATE
         window = (lags > 0.3) & (lags < 1.0)
         best = lags[window][np.argmax(ac[window])]
