@@ -8,136 +8,34 @@
 # Usage: bash test_bad_input.sh <path-to-velquadro> <source-dir>
 set -euo pipefail
 
-program=$(readlink -f "$1")
-source_dir=$(readlink -f "$2")
-work=$(mktemp -d /tmp/vq_bad_XXXXXX)
-chmod 755 "$work"
-screen_check="/usr/bin/python3 $source_dir/tests/e2e/game_screen.py"
-gfx=$source_dir/gfx
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+vq_setup bad "$1" "$2"
+chmod 755 "$work"  # the read-only checks run the game as another user
 
-pids=()
-xvfb_pid=""
-cleanup() {
-  for p in "${pids[@]}"; do kill -KILL "$p" 2>/dev/null || true; done
-  if [[ -n $xvfb_pid ]]; then
-    kill -KILL "$xvfb_pid" 2>/dev/null || true
-    wait "$xvfb_pid" 2>/dev/null || true
-  fi
-  chmod -R u+w "$work" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-failures=0
-passes=0
-check() {  # check <description> <command...>
-  local what=$1
-  shift
-  if "$@"; then
-    passes=$((passes + 1))
-    echo "ok: $what"
-  else
-    failures=$((failures + 1))
-    echo "FAILED: $what"
-  fi
-}
-
-# --- a virtual screen on a free display --------------------------------------
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.1; done
-[[ -s $work/display ]] || { echo "FAILED: Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
-export DISPLAY=":$(head -1 "$work/display")"
-export SDL_AUDIODRIVER=dummy
-
-# A preloaded shim notes every flip on standard error ("flip <time>"), so that
-# the test can tell how many frames were shown.
-cc -O2 -shared -fPIC -o "$work/flip_times.so" "$source_dir/tools/measure/flip_times.c" -ldl
+# flip_times.so tells how many frames were shown.
+build_flip_shim
 
 game=$work/game
-install_game() {  # install_game <dir>
-  rm -rf "$1"
-  mkdir -p "$1"
-  cp "$program" "$1/velquadro"
-  cp -r "$gfx" "$1/gfx"
-  cp "$source_dir/bgm.ogg" "$1/bgm.ogg"
-  chmod -R a+rX "$1"
-}
 install_game "$game"
 
 pid=""
-window=""
 start() {  # start [command prefix...]: the program in $game, from $work
   (cd "$work" && exec "$@" env LD_PRELOAD="$work/flip_times.so" "$game/velquadro" >"$work/out.txt" 2>"$work/err.txt") &
   pid=$!
   pids+=("$pid")
 }
-status=""
-wait_exit() {  # wait_exit <seconds>: sets status (or "hang")
-  for _ in $(seq $(($1 * 20))); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.05
-  done
-  if kill -0 "$pid" 2>/dev/null; then
-    kill -KILL "$pid" 2>/dev/null || true
-    wait "$pid" 2>/dev/null || true
-    status=hang
-  elif wait "$pid"; then
-    status=0
-  else
-    status=$?
-  fi
-}
-flips() { grep -c '^flip ' "$work/err.txt" || true; }
 messages() { grep -v '^flip ' "$work/err.txt" || true; }  # standard error without the shim's lines
-wait_flips() {  # wait_flips <n>: up to ~5 s
-  for _ in $(seq 100); do
-    [[ $(flips) -ge $1 ]] && return 0
-    kill -0 "$pid" 2>/dev/null || return 1
-    sleep 0.05
-  done
-  return 1
-}
-find_window() {
-  window=$(timeout 10 xdotool search --sync --name '^Velquadro$' | head -1 || true)
-  [[ -n $window ]] && xdotool windowfocus --sync "$window" 2>/dev/null || true
-}
-look() {  # look <check> [arguments]
-  import -window "$window" "png:$work/shot.png" 2>/dev/null || return 1
-  $screen_check "$1" "$work/shot.png" "$gfx" "${@:2}"
-}
-wait_for() {  # wait_for <check> [arguments]: up to ~5 s
-  for _ in $(seq 25); do
-    look "$@" >/dev/null && return 0
-    sleep 0.2
-  done
-  return 1
-}
-hold() {  # hold <key> <seconds>
-  xdotool keydown "$1"
-  sleep "$2"
-  xdotool keyup "$1"
-  sleep 0.1
-}
-changes_within() {  # changes_within <seconds>: the window shows a new picture
-  local n
-  import -window "$window" "png:$work/a.png" 2>/dev/null
-  sleep "$1"
-  import -window "$window" "png:$work/b.png" 2>/dev/null
-  n=$(compare -metric AE "$work/a.png" "$work/b.png" null: 2>&1 || true)
-  [[ $n != 0 ]]
-}
 # Return on Play, held until the program ends (or 10 s pass).
 return_on_play_until_exit() {
-  find_window
+  find_window || true
   xdotool keydown Return
-  wait_exit 10
+  wait_exit "$pid" 10
   xdotool keyup Return
 }
 # A whole untimed game: Play, M twice, a few seconds, Escape, the end screen,
 # Return, back at the title; then the program is stopped.
 play_a_game() {
-  find_window
+  find_window || return 1
   wait_for title || return 1
   hold Return 0.1
   wait_for piece 1 1 1 2 || return 1
@@ -148,8 +46,7 @@ play_a_game() {
   wait_for overlay || return 1
   hold Return 0.1
   wait_for title || return 1
-  kill -KILL "$pid" 2>/dev/null || true
-  wait "$pid" 2>/dev/null || true
+  stop_process "$pid"
 }
 summary_only() {  # summary_only [first line]: standard output is the line (if any) and one summary
   local text nl=$'\n' first=${1:-}
@@ -190,11 +87,11 @@ for image in "${menu_images[@]}" "${game_images[@]}" "${skin_images[@]}"; do
     [[ " ${menu_images[*]} " == *" $image "* ]] && kind=menu
     [[ " ${skin_images[*]} " == *" $image "* ]] && kind=skin
     if [[ $kind == menu ]]; then
-      wait_exit 10
+      wait_exit "$pid" 10
       check "$image $fault: the program ends with status 1 (status $status) before any frame ($(flips) shown)" \
         test "$status:$(flips)" = 1:0
     else
-      wait_flips 1 || true
+      wait_flips 1 "$pid" || true
       return_on_play_until_exit
       check "$image $fault: Play ends the program with status 1 (status $status), title frame only ($(flips) shown)" \
         test "$status:$(flips)" = 1:1
@@ -234,7 +131,7 @@ for display in none ":987"; do
   else
     start env -u WAYLAND_DISPLAY DISPLAY="$display"
   fi
-  wait_exit 10
+  wait_exit "$pid" 10
   check "display $display: the program ends with status 1 (status $status)" test "$status" = 1
   check "display $display: \"Error: ...\" on standard output" grep -q "^Error: ." "$work/out.txt"
 done
@@ -303,5 +200,4 @@ check "through two links: the summary is printed" summary_only
 check "through two links: hiscore.dat is written beside the program" stored_score "$game/hiscore.dat"
 check "through two links: nothing is written where it was started" test ! -e "$work/elsewhere/hiscore.dat"
 
-echo "$passes passed, $failures failed"
-[[ $failures -eq 0 ]]
+finish_checks

@@ -6,92 +6,12 @@
 # Usage: bash test_demo.sh <path-to-velquadro> <source-dir>
 set -euo pipefail
 
-program=$(readlink -f "$1")
-source_dir=$(readlink -f "$2")
-work=$(mktemp -d /tmp/vq_demo_XXXXXX)
-screen_check="/usr/bin/python3 $source_dir/tests/e2e/game_screen.py"
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+vq_setup demo "$1" "$2"
 cell_count="/usr/bin/python3 $source_dir/tests/e2e/demo_screen.py cells"
-
-pid=""
-xvfb_pid=""
-cleanup() {
-  [[ -n $pid ]] && kill -KILL "$pid" 2>/dev/null || true
-  if [[ -n $xvfb_pid ]]; then
-    kill -KILL "$xvfb_pid" 2>/dev/null || true
-    wait "$xvfb_pid" 2>/dev/null || true
-  fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-failures=0
-passes=0
-check() {  # check <description> <command...>
-  local what=$1
-  shift
-  if "$@"; then
-    passes=$((passes + 1))
-    echo "ok: $what"
-  else
-    failures=$((failures + 1))
-    echo "FAILED: $what"
-  fi
-}
-
-# --- a virtual screen on a free display --------------------------------------
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.1; done
-[[ -s $work/display ]] || { echo "FAILED: Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
-export DISPLAY=":$(head -1 "$work/display")"
-export SDL_AUDIODRIVER=dummy
-
-gfx=$source_dir/gfx
 game=$work/game
-mkdir -p "$game"
-cp "$program" "$game/velquadro"
-cp -r "$gfx" "$game/gfx"
-cp "$source_dir/bgm.ogg" "$game/bgm.ogg"
+install_game "$game"
 
-screenshot() {  # screenshot [name]
-  import -window "$window" "png:$work/${1:-shot}.png" 2>/dev/null || rm -f "$work/${1:-shot}.png"
-}
-look() {  # look <check> [arguments]
-  screenshot
-  [[ -f $work/shot.png ]] || { echo "no screenshot"; return 1; }
-  $screen_check "$1" "$work/shot.png" "$gfx" "${@:2}"
-}
-wait_for() {  # wait_for <check> [arguments]: up to ~5 s
-  for _ in $(seq 25); do
-    look "$@" >/dev/null && return 0
-    sleep 0.2
-  done
-  return 1
-}
-hold() {  # hold <key> <seconds>
-  xdotool keydown "$1"
-  sleep "$2"
-  xdotool keyup "$1"
-  sleep 0.1
-}
-tap_until_arrow() {  # tap_until_arrow <key> <item>
-  for _ in $(seq 20); do
-    [[ $(look arrow || true) == "$2" ]] && return 0
-    hold "$1" 0.06
-  done
-  [[ $(look arrow || true) == "$2" ]]
-}
-changes_within() {  # changes_within <seconds>: two screenshots that far apart differ
-  local n
-  screenshot a
-  sleep "$1"
-  screenshot b
-  n=$(compare -metric AE "$work/a.png" "$work/b.png" null: 2>&1 || true)
-  [[ $n != 0 ]]
-}
-frozen_for() {  # frozen_for <seconds>: the screen does not change meanwhile
-  ! changes_within "$1"
-}
 # Waits up to <seconds> for a screenshot with at least <cells> Board cells, of
 # which at least <marked> are marked.
 board_reaches() {  # board_reaches <cells> <marked> <seconds>
@@ -112,9 +32,8 @@ printed_nothing() {  # standard output empty, but for a failed audio start
 
 cd "$work"
 "$game/velquadro" >"$work/out.txt" 2>"$work/err.txt" &
-pid=$!
-window=$(timeout 10 xdotool search --sync --name '^Velquadro$' | head -1 || true)
-[[ -n $window ]] || { echo "FAILED: no window"; cat "$work/err.txt"; exit 1; }
+pids+=($!)
+wait_window "$work/err.txt"
 check "the title screen is shown" wait_for title
 check "the arrow reaches Demo" tap_until_arrow Down 2
 hold Return 0.1
@@ -134,5 +53,4 @@ check "nothing was printed" printed_nothing
 check "nothing was printed on standard error" test ! -s "$work/err.txt"
 check "the Demo writes no hiscore file" test ! -e "$game/hiscore.dat"
 
-echo "$passes passed, $failures failed"
-[[ $failures -eq 0 ]]
+finish_checks

@@ -7,104 +7,19 @@
 # Usage: bash test_game.sh <path-to-velquadro> <source-dir>
 set -euo pipefail
 
-program=$(readlink -f "$1")
-source_dir=$(readlink -f "$2")
-work=$(mktemp -d /tmp/vq_game_XXXXXX)
-screen_check="/usr/bin/python3 $source_dir/tests/e2e/game_screen.py"
-
-pids=()
-xvfb_pid=""
-cleanup() {
-  for pid in "${pids[@]}"; do kill -KILL "$pid" 2>/dev/null || true; done
-  if [[ -n $xvfb_pid ]]; then
-    kill -KILL "$xvfb_pid" 2>/dev/null || true
-    wait "$xvfb_pid" 2>/dev/null || true
-  fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-failures=0
-passes=0
-check() {  # check <description> <command...>
-  local what=$1
-  shift
-  if "$@"; then
-    passes=$((passes + 1))
-    echo "ok: $what"
-  else
-    failures=$((failures + 1))
-    echo "FAILED: $what"
-  fi
-}
-
-# --- a virtual screen on a free display --------------------------------------
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.1; done
-[[ -s $work/display ]] || { echo "FAILED: Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
-export DISPLAY=":$(head -1 "$work/display")"
-export SDL_AUDIODRIVER=dummy
-
-gfx=$source_dir/gfx
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+vq_setup game "$1" "$2"
 game=$work/game
-mkdir -p "$game"
-cp "$program" "$game/velquadro"
-cp -r "$gfx" "$game/gfx"
-cp "$source_dir/bgm.ogg" "$game/bgm.ogg"
+install_game "$game"
 
 pid=""
-window=""
 # Starts the program and waits for its title screen.
 start_program() {
   "$game/velquadro" >"$work/out.txt" 2>"$work/err.txt" &
   pid=$!
   pids+=("$pid")
-  window=$(timeout 10 xdotool search --sync --name '^Velquadro$' | head -1 || true)
-  [[ -n $window ]] || { echo "FAILED: no window"; cat "$work/err.txt"; exit 1; }
+  wait_window "$work/err.txt"
   wait_for title
-}
-stop_program() {
-  kill -KILL "$pid" 2>/dev/null || true
-  wait "$pid" 2>/dev/null || true
-}
-screenshot() {  # screenshot [name]
-  import -window "$window" "png:$work/${1:-shot}.png" 2>/dev/null || rm -f "$work/${1:-shot}.png"
-}
-# The screen check on a fresh screenshot; prints its finding.
-look() {  # look <check> [arguments]
-  screenshot
-  [[ -f $work/shot.png ]] || { echo "no screenshot"; return 1; }
-  $screen_check "$1" "$work/shot.png" "$gfx" "${@:2}"
-}
-wait_for() {  # wait_for <check> [arguments]: up to ~5 s
-  for _ in $(seq 25); do
-    look "$@" >/dev/null && return 0
-    sleep 0.2
-  done
-  return 1
-}
-hold() {  # hold <key> <seconds>
-  xdotool keydown "$1"
-  sleep "$2"
-  xdotool keyup "$1"
-  sleep 0.1
-}
-# Short taps move the menu arrow at most one row; tap until it is at the row.
-tap_until_arrow() {  # tap_until_arrow <key> <item>
-  for _ in $(seq 20); do
-    [[ $(look arrow || true) == "$2" ]] && return 0
-    hold "$1" 0.06
-  done
-  [[ $(look arrow || true) == "$2" ]]
-}
-frozen_for() {  # frozen_for <seconds>: the screen does not change meanwhile
-  local n
-  screenshot a
-  sleep "$1"
-  screenshot b
-  n=$(compare -metric AE "$work/a.png" "$work/b.png" null: 2>&1 || true)
-  [[ $n == 0 ]]
 }
 running_for() { ! frozen_for "$1"; }
 piece_in_column() {  # piece_in_column <column>: the first piece, up to ~5 s
@@ -114,18 +29,6 @@ piece_in_column() {  # piece_in_column <column>: the first piece, up to ~5 s
   done
   return 1
 }
-cpu_percent() {  # cpu_percent <seconds>: CPU of the program meanwhile
-  local hz before after start end
-  hz=$(getconf CLK_TCK)
-  before=$(awk '{ print $14 + $15 }' "/proc/$pid/stat")
-  start=$(date +%s.%N)
-  sleep "$1"
-  after=$(awk '{ print $14 + $15 }' "/proc/$pid/stat")
-  end=$(date +%s.%N)
-  awk -v a="$before" -v b="$after" -v s="$start" -v e="$end" -v hz="$hz" \
-    'BEGIN { printf "%.2f", (b - a) / hz / (e - s) * 100 }'
-}
-below() { awk -v v="$1" -v limit="$2" 'BEGIN { exit !(v < limit) }'; }
 summary_printed() {  # summary_printed <seconds-pattern> [score-pattern, default 0]: all the output so far
   local text nl=$'\n' pattern
   text=$(cat "$work/out.txt"; echo x)
@@ -165,7 +68,7 @@ check "M (music on) keeps the game running" running_for 0.5
 # Pause with an ordinary press, resume with another.
 hold Return 0.2
 check "a press of Return pauses: nothing is drawn" frozen_for 1
-pause_cpu=$(cpu_percent 5)
+pause_cpu=$(cpu_percent "$pid" 5)
 echo "paused game CPU: $pause_cpu% of one core over 5 s"
 check "the pause uses less than 20% of a core ($pause_cpu%)" below "$pause_cpu" 20
 hold Return 0.2
@@ -175,14 +78,14 @@ check "a second press resumes the game, which does not pause again" running_for 
 hold Escape 0.15
 check "Escape shows the end-screen overlay" wait_for overlay
 check "Escape prints the summary" wait_summary "[0-9]+" 3
-end_cpu=$(cpu_percent 5)
+end_cpu=$(cpu_percent "$pid" 5)
 echo "end screen CPU: $end_cpu% of one core over 5 s"
 check "the end screen uses less than 20% of a core ($end_cpu%)" below "$end_cpu" 20
 check "no hiscore file before Return" test ! -e "$game/hiscore.dat"
 hold Return 0.1
 check "Return goes back to the title screen" wait_for title
 check "the untimed game created hiscore.dat with \"0\\n\"" cmp -s "$game/hiscore.dat" <(printf '0\n')
-stop_program
+stop_process "$pid"
 
 # --- 2. a stored "0x1F" --------------------------------------------------------
 printf '0x1F' >"$game/hiscore.dat"
@@ -194,7 +97,7 @@ check "the game ends with its overlay" wait_for overlay
 hold Return 0.1
 check "back at the title screen" wait_for title
 check "a lower score leaves \"0x1F\" alone" cmp -s "$game/hiscore.dat" <(printf '0x1F')
-stop_program
+stop_process "$pid"
 
 # --- 3. Time attack of 10 s ------------------------------------------------------
 rm -f "$game/hiscore.dat"
@@ -210,9 +113,8 @@ check "its end screen shows the overlay" wait_for overlay
 hold Return 0.1
 check "back at the title screen" wait_for title
 check "Time attack writes no hiscore file" test ! -e "$game/hiscore.dat"
-stop_program
+stop_process "$pid"
 
 check "nothing was printed on standard error" test ! -s "$work/err.txt"
 
-echo "$passes passed, $failures failed"
-[[ $failures -eq 0 ]]
+finish_checks

@@ -5,59 +5,17 @@
 # Usage: bash test_menu.sh <path-to-velquadro> <source-dir>
 set -euo pipefail
 
-program=$(readlink -f "$1")
-source_dir=$(readlink -f "$2")
-work=$(mktemp -d /tmp/vq_menu_XXXXXX)
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+vq_setup menu "$1" "$2"
 convert=/usr/bin/convert
 [[ -x $convert ]] || convert=convert
 
-pids=()
-xvfb_pid=""
-cleanup() {
-  for pid in "${pids[@]}"; do kill -KILL "$pid" 2>/dev/null || true; done
-  if [[ -n $xvfb_pid ]]; then
-    kill -KILL "$xvfb_pid" 2>/dev/null || true
-    wait "$xvfb_pid" 2>/dev/null || true
-  fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-failures=0
-passes=0
-check() {  # check <description> <command...>
-  local what=$1
-  shift
-  if "$@"; then
-    passes=$((passes + 1))
-    echo "ok: $what"
-  else
-    failures=$((failures + 1))
-    echo "FAILED: $what"
-  fi
-}
-
-# --- a virtual screen on a free display --------------------------------------
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.1; done
-[[ -s $work/display ]] || { echo "FAILED: Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
-export DISPLAY=":$(head -1 "$work/display")"
-export SDL_AUDIODRIVER=dummy
-
 # --- the program with its files, started from another directory through a link
-install_game() {  # install_game <dir>
-  mkdir -p "$1"
-  cp "$program" "$1/velquadro"
-  cp -r "$source_dir/gfx" "$1/gfx"
-  cp "$source_dir/bgm.ogg" "$1/bgm.ogg"
-}
 install_game "$work/game"
 mkdir -p "$work/elsewhere"
 ln -s "$work/game/velquadro" "$work/elsewhere/vq"
 
 # --- the expected screens, composed from the artwork as the menu draws it ----
-gfx=$source_dir/gfx
 strip_height=$(identify -format %h "$gfx/numbers.png")
 expected_menu() {  # expected_menu <arrow-y> <out>: "30" is "0" at 535, then "3" at 520
   "$convert" "$gfx/title.png" \
@@ -68,8 +26,6 @@ expected_menu() {  # expected_menu <arrow-y> <out>: "30" is "0" at 535, then "3"
 }
 for y in 430 470 510 550; do expected_menu "$y" "$work/menu_$y.png"; done
 
-window=""
-screenshot() { import -window "$window" "png:$work/shot.png" 2>/dev/null || rm -f "$work/shot.png"; }
 # Pixels that differ by more than 1%: the blitter and ImageMagick round alpha
 # blending a little differently.
 differing_pixels() {
@@ -95,37 +51,14 @@ arrow_row() {
   done
   echo none
 }
-hold() {  # hold <key> <seconds>
-  xdotool keydown "$1"
-  sleep "$2"
-  xdotool keyup "$1"
-  sleep 0.15
-}
 # Short taps never span two 100 ms ticks, so each moves the arrow at most one
 # row; tap until the arrow is at the wanted row.
 tap_until_row() {  # tap_until_row <key> <row>
   for _ in $(seq 40); do
     [[ $(arrow_row) == "$2" ]] && return 0
-    hold "$1" 0.06
+    hold "$1" 0.06 0.15
   done
   [[ $(arrow_row) == "$2" ]]
-}
-wait_exit() {  # wait_exit <pid> <seconds>: sets status
-  local pid=$1
-  status=""
-  for _ in $(seq $(($2 * 10))); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  if kill -0 "$pid" 2>/dev/null; then
-    kill -KILL "$pid"
-    wait "$pid" 2>/dev/null || true
-    status=timeout
-  elif wait "$pid"; then
-    status=0
-  else
-    status=$?
-  fi
 }
 
 # --- 1. the menu: first frame, idle CPU, arrow, Quit --------------------------
@@ -133,27 +66,18 @@ cd "$work/elsewhere"
 ./vq >"$work/out.txt" 2>"$work/err.txt" &
 menu_pid=$!
 pids+=("$menu_pid")
-window=$(timeout 10 xdotool search --sync --name '^Velquadro$' | head -1 || true)
-[[ -n $window ]] || { echo "FAILED: no window"; cat "$work/err.txt"; exit 1; }
+wait_window "$work/err.txt"
 
 check "first frame: title, arrow at Play, limit 30" wait_for_screen "$work/menu_430.png"
 
-clock_ticks=$(getconf CLK_TCK)
-cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$menu_pid/stat"; }
-before=$(cpu_ticks)
-start=$(date +%s.%N)
-sleep 5
-after=$(cpu_ticks)
-end=$(date +%s.%N)
-idle_cpu=$(awk -v a="$before" -v b="$after" -v s="$start" -v e="$end" -v hz="$clock_ticks" \
-  'BEGIN { printf "%.2f", (b - a) / hz / (e - s) * 100 }')
-echo "idle menu CPU: $idle_cpu% of one core over $(awk -v s="$start" -v e="$end" 'BEGIN { printf "%.1f", e - s }') s"
-check "idle menu uses less than 20% of a core ($idle_cpu%)" awk -v c="$idle_cpu" 'BEGIN { exit !(c < 20) }'
+idle_cpu=$(cpu_percent "$menu_pid" 5)
+echo "idle menu CPU: $idle_cpu% of one core over 5 s"
+check "idle menu uses less than 20% of a core ($idle_cpu%)" below "$idle_cpu" 20
 check "idle menu still shows the first frame" wait_for_screen "$work/menu_430.png"
 
 xdotool windowfocus --sync "$window" 2>/dev/null || true
 # 150 ms of Down span one or two 100 ms ticks: one step each.
-hold Down 0.15
+hold Down 0.15 0.15
 row=$(arrow_row)
 check "Down held for 150 ms moves the arrow one or two rows (at $row)" \
   bash -c "[[ $row == 470 || $row == 510 ]]"
@@ -186,5 +110,4 @@ wait_exit "$novideo_pid" 10
 check "without a display the program ends with status 1 (status $status)" test "$status" = 1
 check "and prints \"Error: ...\" on standard output" grep -q "^Error: ." "$work/out_novideo.txt"
 
-echo "$passes passed, $failures failed"
-[[ $failures -eq 0 ]]
+finish_checks

@@ -1,5 +1,6 @@
-/* Preloaded into the program by startup.sh: notes the monotonic time at which
- * each SDL_Flip returns, on standard error, and changes nothing else. */
+/* Preloaded into the program (build_flip_shim in tests/e2e/lib.sh): notes the
+ * monotonic time at which each SDL_Flip returns, on standard error, and
+ * changes nothing else. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <stdio.h>

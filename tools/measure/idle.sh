@@ -4,15 +4,14 @@
 # server; a running game for comparison.
 # Usage: tools/measure/idle.sh <path-to-velquadro> [seconds, default 10]
 set -euo pipefail
-program=$(readlink -f "$1")
+source "$(dirname "${BASH_SOURCE[0]}")/../../tests/e2e/lib.sh"
+vq_setup measure "$1" "$(dirname "${BASH_SOURCE[0]}")/../.."
 seconds=${2:-10}
-source_dir=$(readlink -f "$(dirname "$0")/../..")
-source "$source_dir/tools/measure/common.sh"
 
-cp "$program" "$work/velquadro"
-cp -r "$source_dir/gfx" "$source_dir/bgm.ogg" "$work/"
-"$work/velquadro" >/dev/null 2>&1 &
+install_game "$work/game"
+"$work/game/velquadro" >/dev/null 2>&1 &
 pid=$!
+pids+=("$pid")
 wait_window
 wait_for title
 echo "title menu: $(cpu_percent "$pid" "$seconds")% of one core over $seconds s"

@@ -6,16 +6,15 @@
 # function of the program on its allocation stack.
 # Usage: tools/measure/memcheck.sh <path-to-velquadro> [seconds per game, default 8]
 set -euo pipefail
-program=$(readlink -f "$1")
+source "$(dirname "${BASH_SOURCE[0]}")/../../tests/e2e/lib.sh"
+vq_setup measure "$1" "$(dirname "${BASH_SOURCE[0]}")/../.."
 seconds=${2:-8}
-source_dir=$(readlink -f "$(dirname "$0")/../..")
-source "$source_dir/tools/measure/common.sh"
 
-cp "$program" "$work/velquadro"
-cp -r "$source_dir/gfx" "$source_dir/bgm.ogg" "$work/"
+install_game "$work/game"
 SDL_RENDER_DRIVER=software SDL_FRAMEBUFFER_ACCELERATION=0 \
-  valgrind --leak-check=full --num-callers=40 --log-file="$work/memcheck.log" "$work/velquadro" >/dev/null 2>&1 &
+  valgrind --leak-check=full --num-callers=40 --log-file="$work/memcheck.log" "$work/game/velquadro" >/dev/null 2>&1 &
 pid=$!
+pids+=("$pid")
 wait_window
 # Under valgrind everything is some twenty times slower.
 slow_wait() {  # slow_wait <check>: up to a minute

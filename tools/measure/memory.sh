@@ -4,17 +4,16 @@
 # untimed game and a demo, each played for the given number of seconds.
 # Usage: tools/measure/memory.sh <path-to-velquadro> [seconds per game, default 20]
 set -euo pipefail
-program=$(readlink -f "$1")
+source "$(dirname "${BASH_SOURCE[0]}")/../../tests/e2e/lib.sh"
+vq_setup measure "$1" "$(dirname "${BASH_SOURCE[0]}")/../.."
 seconds=${2:-20}
-source_dir=$(readlink -f "$(dirname "$0")/../..")
-source "$source_dir/tools/measure/common.sh"
 [[ -x /usr/bin/time ]] || { echo "needs /usr/bin/time (Debian package time)" >&2; exit 1; }
 
-cp "$program" "$work/velquadro"
-cp -r "$source_dir/gfx" "$source_dir/bgm.ogg" "$work/"
+install_game "$work/game"
 start() {
-  /usr/bin/time -v -o "$work/time.txt" "$work/velquadro" >/dev/null 2>&1 &
+  /usr/bin/time -v -o "$work/time.txt" "$work/game/velquadro" >/dev/null 2>&1 &
   pid=$!
+  pids+=("$pid")
   wait_window
   wait_for title
 }
