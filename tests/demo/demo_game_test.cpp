@@ -1,15 +1,13 @@
 // Whole demo games and single demo frames on the fake platform.
 #include <dirent.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "demo/demo_game.h"
+#include "game_run.h"
 #include "platform/fake_platform.h"
 
 namespace vq {
@@ -17,24 +15,11 @@ namespace {
 
 constexpr int32_t kSpawnTopLeft = -24;
 
-// Runs each test in a fresh empty directory, where the game looks for its
+// Each test runs in a fresh empty directory, where the game looks for its
 // hiscore file.
-class DemoTest : public ::testing::Test {
+class DemoTest : public test::InTempDir {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/vq_demo_test_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-    char* old = getcwd(nullptr, 0);
-    old_dir_ = old;
-    std::free(old);
-    ASSERT_EQ(chdir(dir_.c_str()), 0);
-    fake_.poll_budget = 1000000;
-  }
-  void TearDown() override {
-    ASSERT_EQ(chdir(old_dir_.c_str()), 0);
-    ASSERT_EQ(std::system(("rm -rf '" + dir_ + "'").c_str()), 0);
-  }
+  DemoTest() { fake_.poll_budget = 1000000; }
 
   // Names of the files in the test's directory.
   std::vector<std::string> Files() const {
@@ -74,8 +59,6 @@ class DemoTest : public ::testing::Test {
   DemoOutcome outcome_{};
   int overlay_flip_ = 0;
   int polls_on_end_screen_ = 0;
-  std::string dir_;
-  std::string old_dir_;
 };
 
 TEST_F(DemoTest, FirstDecisionInFrameOneTakesARandomColumn) {
@@ -209,7 +192,7 @@ TEST_F(DemoTest, EscapeEndsAfterTheFrameIsDrawnAndReturnLeavesTheEndScreen) {
 }
 
 TEST_F(DemoTest, ADemoThatBeatsTheHiscoreStoresNothingAndPrintsNothing) {
-  std::ofstream("hiscore.dat") << "1\n";
+  WriteFile("hiscore.dat", "1\n");
   {
     FakePlatform probe;
     DemoState state;
@@ -221,9 +204,7 @@ TEST_F(DemoTest, ADemoThatBeatsTheHiscoreStoresNothingAndPrintsNothing) {
   EXPECT_EQ(outcome_.frames, 1500);
   EXPECT_GT(outcome_.score, 1);
   EXPECT_EQ(out, "");
-  std::stringstream stored;
-  stored << std::ifstream("hiscore.dat").rdbuf();
-  EXPECT_EQ(stored.str(), "1\n");
+  EXPECT_EQ(ReadFile("hiscore.dat"), "1\n");
   EXPECT_EQ(Files(), std::vector<std::string>{"hiscore.dat"});
 }
 
