@@ -197,6 +197,23 @@ void SdlPlatform::Flip() {
   if (screen_) SDL_Flip(screen_);
 }
 
+uint64_t SdlPlatform::ScreenChecksum() {
+  if (!screen_ || SDL_LockSurface(screen_) != 0) return 0;
+  const int row_bytes = screen_->w * screen_->format->BytesPerPixel;
+  uint64_t sum = 14695981039346656037u;
+  for (int y = 0; y < screen_->h; ++y) {
+    const Uint8* row = static_cast<const Uint8*>(screen_->pixels) + y * screen_->pitch;
+    int i = 0;
+    for (uint64_t word; i + 8 <= row_bytes; i += 8) {
+      std::memcpy(&word, row + i, sizeof word);
+      sum = (sum ^ word) * 1099511628211u;
+    }
+    for (; i < row_bytes; ++i) sum = (sum ^ row[i]) * 1099511628211u;
+  }
+  SDL_UnlockSurface(screen_);
+  return sum;
+}
+
 void SdlPlatform::ToggleFullScreen() {
   if (!screen_) return;
   SDL_WM_ToggleFullScreen(screen_);

@@ -17,6 +17,7 @@ namespace {
 
 constexpr int kDefaultFrames = 3000;
 constexpr int kWarmUpFrames = 200;
+constexpr int kHashedFrames = 1000;
 constexpr std::time_t kWallStart = 1700000000;
 
 using Clock = std::chrono::steady_clock;
@@ -24,19 +25,24 @@ using Clock = std::chrono::steady_clock;
 double Micros(Clock::duration d) { return std::chrono::duration<double, std::micro>(d).count(); }
 
 // The SDL platform without the frame pacing's sleep (not the frame's work),
-// on a virtual wall clock so that both variants play the same game, and with
-// Return held only when the benchmark ends a game. It times its flips.
+// on virtual clocks so that both variants play the same games and show the
+// same times, and with Return held only when the benchmark ends a game. It
+// times its flips, and can sum up the screens it shows.
 class BenchSdlPlatform : public SdlPlatform {
  public:
   using SdlPlatform::SdlPlatform;
   bool end_game = false;
   int64_t frames = 0;
   Clock::duration flip_time{};
+  bool hash_screens = false;
+  uint64_t screens_hash = 0;
 
+  uint32_t Ticks() override { return static_cast<uint32_t>(frames * 60); }
   void Delay(uint32_t) override {}
   std::time_t Time() override { return kWallStart + frames / 16; }
   bool KeyHeld(Key key) override { return end_game && key == Key::Return; }
   void Flip() override {
+    if (hash_screens) screens_hash = (screens_hash ^ ScreenChecksum()) * 1099511628211u;
     const Clock::time_point start = Clock::now();
     SdlPlatform::Flip();
     flip_time += Clock::now() - start;
@@ -58,6 +64,7 @@ double Percentile(std::vector<double> sorted, double p) {
 // timed ones; a game that ends is followed by the next.
 Timing Measure(BenchSdlPlatform& platform, int frames) {
   std::srand(1);
+  platform.frames = 0;
   std::vector<double> times;
   times.reserve(static_cast<size_t>(frames));
   DemoState* state = new DemoState;
@@ -120,10 +127,18 @@ int FrameBench(int argc, char** argv) {
 
   const Timing c = Measure(converted, frames);
   const Timing a = Measure(as_loaded, frames);
+  // The same games again, untimed, with every screen summed up: a change that
+  // is meant to leave the pictures alone must leave these sums alone.
+  converted.hash_screens = as_loaded.hash_screens = true;
+  Measure(converted, kHashedFrames);
+  Measure(as_loaded, kHashedFrames);
   std::printf("converted: %d frames, median %.1f us, 99th percentile %.1f us (flip %.1f us on average)\n", frames,
               c.median, c.p99, c.flip_mean);
   std::printf("as-loaded: %d frames, median %.1f us, 99th percentile %.1f us (flip %.1f us on average)\n", frames,
               a.median, a.p99, a.flip_mean);
+  std::printf("screens: converted %016llx, as-loaded %016llx over %d frames\n",
+              static_cast<unsigned long long>(converted.screens_hash),
+              static_cast<unsigned long long>(as_loaded.screens_hash), kWarmUpFrames + kHashedFrames);
   std::printf("frame: converted %.0f us, as-loaded %.0f us median per frame, ratio %.1f\n", c.median, a.median,
               a.median / c.median);
   return 0;
