@@ -1,5 +1,7 @@
 #include "autopilot_bench.h"
 
+#include "bench_args.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -61,21 +63,13 @@ Totals PlayAll(int games, bool search, int frame_cap) {
   return totals;
 }
 
-bool ParsePositive(const char* text, int* value) {
-  char* end = nullptr;
-  const long parsed = std::strtol(text, &end, 10);
-  if (end == text || *end != '\0' || parsed < 1 || parsed > 1000000) return false;
-  *value = static_cast<int>(parsed);
-  return true;
-}
-
 }  // namespace
 
 int AutopilotBench(int argc, char** argv) {
   int games = kDefaultGames;
   int frame_cap = kDefaultFrameCap;
-  if (argc > 2 || (argc >= 1 && !ParsePositive(argv[0], &games)) ||
-      (argc == 2 && (!ParsePositive(argv[1], &frame_cap) || frame_cap < 2))) {
+  if (argc > 2 || (argc >= 1 && !ParseCount(argv[0], 1, 1000000, &games)) ||
+      (argc == 2 && !ParseCount(argv[1], 2, 1000000, &frame_cap))) {
     std::fprintf(stderr, "usage: velquadro-bench autopilot [games] [frame cap]\n");
     return 2;
   }

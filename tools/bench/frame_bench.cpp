@@ -1,5 +1,7 @@
 #include "frame_bench.h"
 
+#include "bench_args.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -90,19 +92,11 @@ Timing Measure(BenchSdlPlatform& platform, int frames) {
   return Timing{Percentile(times, 0.5), Percentile(times, 0.99), Micros(platform.flip_time) / frames};
 }
 
-bool ParseFrames(const char* text, int* frames) {
-  char* end = nullptr;
-  const long value = std::strtol(text, &end, 10);
-  if (end == text || *end != '\0' || value < 10 || value > 1000000) return false;
-  *frames = static_cast<int>(value);
-  return true;
-}
-
 }  // namespace
 
 int FrameBench(int argc, char** argv) {
   int frames = kDefaultFrames;
-  if (argc > 1 || (argc == 1 && !ParseFrames(argv[0], &frames))) {
+  if (argc > 1 || (argc == 1 && !ParseCount(argv[0], 10, 1000000, &frames))) {
     std::fprintf(stderr, "usage: velquadro-bench frame [frames, 10 to 1000000]\n");
     return 2;
   }
