@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <vector>
 
 #include "board_picture.h"
-#include "frame_driver.h"
 #include "rules/piece_control.h"
 
 namespace vq {
@@ -111,20 +109,26 @@ TEST(PieceKeys, SideMovesAndTheirEdges) {
     int32_t end_left;  // the top-left afterwards
   };
   const Case cases[] = {
+      {"spawned, onto the left edge", {}, -31, -30, true, false, true, -32},
       {"spawned, left edge", {}, -32, -31, true, false, true, -32},
+      {"spawned, onto the right edge", {}, -19, -18, false, true, true, -18},
       {"spawned, right edge", {}, -18, -17, false, true, true, -18},
       {"spawned, both keys cancel", {}, -24, -23, true, true, true, -24},
       {"spawned at the left edge, both keys: right only", {}, -32, -31, true, true, true, -31},
       {"spawned, occupied cells are not looked at", TopRow("1111111111111111"), -24, -23, true, false, true, -25},
       {"not armed", {}, -24, -23, true, false, false, -24},
       {"split pieces stay", {}, 40, -7, true, false, true, 40},
+      {"entering, onto the left edge", {}, -15, -14, true, false, true, -16},
       {"entering, left edge", {}, -16, -15, true, false, true, -16},
+      {"entering, onto the right edge", {}, -3, -2, false, true, true, -2},
       {"entering, right edge", {}, -2, -1, false, true, true, -2},
       {"entering, free row 0", TopRow("1111111..1111111"), -9, -8, true, false, true, -9},
       {"entering onto an occupied row-0 cell on the left", TopRow(".......1"), -8, -7, true, false, true, -8},
       {"entering onto an occupied row-0 cell on the right", TopRow("..........1"), -8, -7, false, true, true, -8},
       {"entering, both keys cancel", TopRow("1111111..1111111"), -9, -8, true, true, true, -9},
+      {"on the board, onto the left edge", {}, 33, 34, true, false, true, 32},
       {"on the board, left edge", {}, 32, 33, true, false, true, 32},
+      {"on the board, onto the right edge", {}, 45, 46, false, true, true, 46},
       {"on the board, right edge", {}, 46, 47, false, true, true, 46},
       {"on the board, marked cell beside the top", {"4", "", "", "", "", "", "", ""}, 33, 34, true, false, true, 33},
       {"on the board, cell beside the bottom", {"1", "", "", "", "", "", ""}, 33, 34, true, false, true, 33},
@@ -198,56 +202,6 @@ TEST(PieceKeys, DropSplitsOverUnevenGround) {
     EXPECT_EQ(p.piece.pos[kBottomLeft], c.end_left + 16);
     EXPECT_EQ(p.piece.pos[kBottomRight], c.end_right + 16);
   }
-}
-
-// Column of the piece after each frame of a script of held keys and events.
-TEST(MoveLatch, OneMovePerKeyPress) {
-  struct Step {
-    bool left, rearm;
-    EventType event;
-    int32_t column;
-  };
-  using E = EventType;
-  const std::vector<std::vector<Step>> scripts = {
-      // No event yet: a held key acts in every frame until a key-down is taken.
-      {{true, false, E::None, 7}, {true, false, E::None, 6}, {true, false, E::KeyDown, 5}, {true, false, E::None, 5}},
-      // A held arrow acts once per key-down.
-      {{true, false, E::KeyDown, 7}, {true, false, E::None, 7}, {true, false, E::None, 7}},
-      // Ctrl or Alt held: every frame, key-downs or not.
-      {{true, true, E::KeyDown, 7}, {true, true, E::None, 6}, {true, true, E::KeyDown, 5}},
-      // Another key pressed and released: the held arrow acts in every frame
-      // after the release until the next key-down.
-      {{true, false, E::KeyDown, 7}, {true, false, E::KeyDown, 7}, {true, false, E::KeyUp, 7},
-       {true, false, E::None, 6}, {true, false, E::None, 5}, {true, false, E::KeyDown, 4}, {true, false, E::None, 4}},
-      // Queued events, one per frame.
-      {{false, false, E::KeyDown, 8}, {true, false, E::KeyUp, 8}, {true, false, E::KeyDown, 7},
-       {true, false, E::KeyUp, 7}, {true, false, E::None, 6}},
-  };
-  for (size_t s = 0; s < scripts.size(); ++s) {
-    FrameDriver d;
-    StartDriver(d, 3);
-    for (size_t f = 0; f < scripts[s].size(); ++f) {
-      const Step& step = scripts[s][f];
-      FrameInput in;
-      in.keys.left = step.left;
-      in.keys.rearm = step.rearm;
-      in.event = step.event;
-      RunFrame(d, in);
-      EXPECT_EQ(IndexColumn(d.field.piece.pos[kTopLeft]), step.column) << "script " << s << ", frame " << f + 1;
-    }
-  }
-}
-
-TEST(GravityStep, SpawnedPieceNeedsTwoStepsAndRunsEveryTenthFrame) {
-  FrameDriver d;
-  StartDriver(d, 11);
-  const FrameInput idle;
-  std::vector<int32_t> top_left_after;
-  for (int frame = 1; frame <= 30; ++frame) {
-    RunFrame(d, idle);
-    if (frame % 10 == 9 || frame % 10 == 0) top_left_after.push_back(d.field.piece.pos[kTopLeft]);
-  }
-  EXPECT_EQ(top_left_after, (std::vector<int32_t>{-24, -8, -8, 8, 8, 24}));
 }
 
 }  // namespace

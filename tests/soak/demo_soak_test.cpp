@@ -12,7 +12,7 @@
 #include <string>
 
 #include "demo/demo_game.h"
-#include "frame_driver.h"
+#include "frame_checks.h"
 #include "game/game_session.h"
 #include "heap_counter.h"
 #include "platform/fake_platform.h"
@@ -24,56 +24,15 @@ namespace {
 
 using test::CountHeap;
 using test::EnvCount;
+using test::GameLedger;
 
 constexpr int64_t kDefaultFrames = 60000;
-
-bool AtSpawn(const Piece& piece) {
-  return std::equal(piece.pos, piece.pos + 4, kSpawnPositions);
-}
-
-bool SameColours(const int32_t a[4], const int32_t b[4]) { return std::equal(a, a + 4, b); }
 
 // Everything the checks compare a frame's result with.
 struct Before {
   Playfield field;
   int flips;
 };
-
-// What one game has done so far, counted from the frames' results.
-struct GameLedger {
-  uint32_t start_tick = 0;   // the start-up reading of the clock
-  int64_t locks = 0;
-  int64_t swept = 0;         // cells removed by sweeps
-  int64_t passes = 0;
-  int64_t earned = 0;        // points the finished passes are worth
-
-  // Books one frame; returns the cells its sweep removed.
-  int32_t Book(const Before& before, const Playfield& after) {
-    const bool pass_ended = after.timeline < before.field.timeline;
-    if (pass_ended) {
-      ++passes;
-      earned += PassBonus(before.field.sweep_score);
-    }
-    const int32_t removed = after.sweep_score - (pass_ended ? 0 : before.field.sweep_score);
-    swept += removed;
-    // A lock brings the next piece to the spawn positions with the colours the
-    // queue held and moves the queue up. A piece that stood at the spawn
-    // positions cannot have locked in this frame: it was above the Board.
-    const bool gravity = after.frame_counter % 10 == 0;
-    const PreviewQueue& q = before.field.queue;
-    if (gravity && AtSpawn(after.piece) && !AtSpawn(before.field.piece) &&
-        SameColours(after.piece.colour, q.entry[0]) && SameColours(after.queue.entry[0], q.entry[1]) &&
-        SameColours(after.queue.entry[1], q.entry[2])) {
-      ++locks;
-    }
-    return removed;
-  }
-};
-
-int CountBlits(const FakePlatform& fake, const std::string& image) {
-  return static_cast<int>(std::count_if(fake.blits.begin(), fake.blits.end(),
-                                        [&](const FakePlatform::BlitRecord& b) { return b.image == image; }));
-}
 
 int CountCellBlits(const FakePlatform& fake) {
   return static_cast<int>(std::count_if(fake.blits.begin(), fake.blits.end(), [](const FakePlatform::BlitRecord& b) {
@@ -83,22 +42,11 @@ int CountCellBlits(const FakePlatform& fake) {
 
 // Empty when the frame left everything sound; otherwise what is wrong.
 std::string CheckFrame(const FakePlatform& fake, const DemoState& state, const Before& before,
-                       const GameLedger& ledger, int32_t removed) {
+                       const GameLedger& ledger, uint32_t start_tick) {
   const GameState& game = state.game;
   const Playfield& p = game.field;
-
-  FrameDriver view;
-  view.field = p;
-  view.cells_locked = 4 * ledger.locks;
-  view.cells_swept = ledger.swept;
-  std::string fault = CheckInvariants(view);
+  std::string fault = test::CheckPlayfield(p, ledger);
   if (!fault.empty()) return fault;
-
-  if (p.skin < 1 || p.skin > kSkinCount) return "skin " + std::to_string(p.skin);
-  if (p.level < 1 || p.level > 1 + ledger.passes) return "level " + std::to_string(p.level);
-  if (!(p.timeline >= 0.0 && p.timeline < 15.1)) return "timeline at " + std::to_string(p.timeline);
-  if (p.score != ledger.earned)
-    return "score " + std::to_string(p.score) + ", the passes earned " + std::to_string(ledger.earned);
   for (int32_t bar : game.visualiser_bars) {
     if (bar < 0 || bar > 27) return "visualiser bar " + std::to_string(bar);
   }
@@ -109,19 +57,16 @@ std::string CheckFrame(const FakePlatform& fake, const DemoState& state, const B
 
   // The play time is the latest reading of the clock minus the start-up one.
   const uint32_t latest = std::max(game.tick_a, game.tick_b);
-  if (static_cast<uint32_t>(game.play_time) != latest - ledger.start_tick)
-    return "play time " + std::to_string(game.play_time) + " for " + std::to_string(latest - ledger.start_tick) +
+  if (static_cast<uint32_t>(game.play_time) != latest - start_tick)
+    return "play time " + std::to_string(game.play_time) + " for " + std::to_string(latest - start_tick) +
            " ms of clock";
 
-  // One picture per frame, on the background of the skin on show, with four
-  // sparks per removed cell and every cell of the Board, the piece and the
-  // queue.
+  // One picture per frame, on the background of the skin on show, with every
+  // cell of the Board, the piece and the queue.
   if (fake.flips != before.flips + 1) return "flips in one frame: " + std::to_string(fake.flips - before.flips);
   const std::string background = "gfx/" + std::to_string(p.skin) + "/bg.png";
   if (fake.blits.empty() || fake.blits.front().image != background || fake.blits.front().x != 0)
     return "the frame does not start with " + background;
-  if (CountBlits(fake, "gfx/spark.png") != 4 * removed)
-    return std::to_string(CountBlits(fake, "gfx/spark.png")) + " sparks for " + std::to_string(removed) + " cells";
   const int occupied =
       static_cast<int>(std::count_if(p.board, p.board + kCells, [](int32_t code) { return code != kEmpty; }));
   if (CountCellBlits(fake) != occupied + 4 + 12)
@@ -155,7 +100,7 @@ TEST(DemoSoak, GameAfterGameStaysSoundFrameAfterFrame) {
     DemoState state;
     StartDemo(fake, state, search);
     GameLedger ledger;
-    ledger.start_tick = state.game.tick_a;
+    const uint32_t start_tick = state.game.tick_a;
     test::ClearRecords(fake);
 
     bool over = false;
@@ -168,8 +113,8 @@ TEST(DemoSoak, GameAfterGameStaysSoundFrameAfterFrame) {
       over = DemoFrame(fake, state);
       if (CountHeap().allocations != allocations) ++allocating;
       ++frames;
-      const int32_t removed = ledger.Book(before, state.game.field);
-      const std::string fault = CheckFrame(fake, state, before, ledger, removed);
+      ledger.Book(before.field, state.game.field, test::RemovedBySparks(fake));
+      const std::string fault = CheckFrame(fake, state, before, ledger, start_tick);
       ASSERT_TRUE(fault.empty()) << fault << " (game " << games + 1 << ", frame " << n << ")";
       test::ClearRecords(fake);
     }
