@@ -274,23 +274,33 @@ TEST(TitleMenu, MenuRedrawsAndReseedsAfterAGameKeepingItsChoices) {
   for (int r : first_rand_after_flip) EXPECT_EQ(r, expected);
 }
 
-TEST(TitleMenu, QuitItemEndsTheMenu) {
-  MenuRun run;
-  EXPECT_EQ(run.Run(Taps({Key::Up, Key::Return}), 1000000), 0);
-  EXPECT_TRUE(run.calls.empty());
-  EXPECT_EQ(run.Screens().size(), 2u);
-  EXPECT_EQ(run.fake.LiveImages(), 0);
-  EXPECT_LT(run.fake.now, 3000u);
-}
-
-TEST(TitleMenu, GameAskingToQuitEndsTheMenuAtOnce) {
-  MenuRun run;
-  run.game_result = kQuitProgram;
-  EXPECT_EQ(run.Run(Taps({Key::Return}), 1000000), 0);
-  EXPECT_EQ(run.calls.size(), 1u);
-  // No redraw after the game.
-  EXPECT_EQ(run.Screens().size(), 1u);
-  EXPECT_EQ(run.fake.LiveImages(), 0);
+// The menu ends with status 0 on Quit, at once when a game asks to end the
+// program (its window was closed), and when its own window is closed; it
+// frees its images and draws nothing more.
+TEST(TitleMenu, EndsOnQuitOnAGameAskingAndOnAClosedWindow) {
+  struct Case {
+    const char* what;
+    std::vector<Key> taps;
+    int32_t game_result;
+    uint32_t close_at;
+    size_t games, screens;
+    uint32_t ends_before;  // ms of the virtual clock
+  };
+  const Case cases[] = {
+      {"Quit", {Key::Up, Key::Return}, kBackToMenu, 1000000, 0, 2, 3000},
+      {"a game asking to quit", {Key::Return}, kQuitProgram, 1000000, 1, 1, 7000},
+      {"the window closed", {}, kBackToMenu, 1500, 0, 1, 1600},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    MenuRun run;
+    run.game_result = c.game_result;
+    EXPECT_EQ(run.Run(Taps(c.taps), c.close_at), 0);
+    EXPECT_EQ(run.calls.size(), c.games);
+    EXPECT_EQ(run.Screens().size(), c.screens);
+    EXPECT_EQ(run.fake.LiveImages(), 0);
+    EXPECT_LT(run.fake.now, c.ends_before);
+  }
 }
 
 TEST(TitleMenuDeathTest, MissingImageExitsNamingTheFile) {

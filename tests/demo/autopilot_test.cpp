@@ -265,6 +265,7 @@ TEST(ScorePlacement, CountsSquaresTouchesHeightAndHoles) {
       {"empty board", {}, 4, {1, 2, 1, 2}, 0, 0, 2, 0},
       {"completes a square on a pair", {{148, 1}, {149, 1}}, 4, {2, 2, 1, 1}, 1, 2, 3, 0},
       {"covers the pair with the other colour", {{148, 1}, {149, 1}}, 4, {1, 1, 2, 2}, 0, 0, 3, 2},
+      {"the other colour beside it is no hole", {{147, 1}}, 4, {2, 1, 2, 1}, 0, 0, 2, 0},
       {"covering marked cells leaves no hole: they go anyway", {{148, 3}, {149, 3}}, 4, {1, 1, 2, 2},
        0, 0, 3, 0},
       {"extends a marked square beside it",
@@ -286,9 +287,38 @@ TEST(ScorePlacement, CountsSquaresTouchesHeightAndHoles) {
     EXPECT_EQ(score.touches, c.touches);
     EXPECT_EQ(score.height, c.height);
     EXPECT_EQ(score.holes, c.holes);
-    EXPECT_EQ(score.total, kSquareWeight * c.squares + kTouchWeight * c.touches -
-                               kHeightWeight * c.height - kHoleWeight * c.holes);
   }
+}
+
+// What the weights must achieve: of two places for the same piece, the one
+// that does more for the game scores higher.
+TEST(ScorePlacement, WeightsOrderThePlaces) {
+  struct Place {
+    std::vector<std::pair<int32_t, int32_t>> board;  // cell, code
+    int32_t left_column;
+    std::vector<int32_t> colours;
+  };
+  struct Case {
+    std::string why;
+    Place better, worse;
+  };
+  const std::vector<Case> cases = {
+      {"a square completed is worth the row it adds",
+       {{{148, 1}, {149, 1}}, 4, {2, 2, 1, 1}}, {{{148, 1}, {149, 1}}, 10, {2, 2, 1, 1}}},
+      {"a side shared with its own colour beats lying alone", {{{147, 2}}, 4, {2, 1, 2, 1}},
+       {{{147, 2}}, 10, {2, 1, 2, 1}}},
+      {"lower beats higher", {{{154, 3}, {155, 4}}, 4, {2, 1, 2, 1}}, {{{154, 3}, {155, 4}}, 10, {2, 1, 2, 1}}},
+      {"covering marked cells beats sealing cells under the other colour", {{{148, 3}, {149, 3}}, 4, {1, 1, 2, 2}},
+       {{{148, 1}, {149, 1}}, 4, {1, 1, 2, 2}}},
+  };
+  auto total = [](const Place& place) {
+    Playfield field = Field(Spawned({1, 2, 1, 2}));
+    for (auto [cell, code] : place.board) field.board[cell] = code;
+    int32_t rest[4];
+    EXPECT_TRUE(RestingPlace(field.board, -1, place.left_column, rest));
+    return ScorePlacement(field.board, rest, place.colours.data()).total;
+  };
+  for (const Case& c : cases) EXPECT_GT(total(c.better), total(c.worse)) << c.why;
 }
 
 TEST(FramesToLock, TripPushDownAndGravity) {

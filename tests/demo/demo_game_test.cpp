@@ -33,32 +33,7 @@ class DemoTest : public test::InTempDir {
     return names;
   }
 
-  // Runs a whole demo: Escape is held from frame escape_frame on, Return is
-  // pressed once the end-screen overlay is shown. Returns what DemoGame gave.
-  int32_t RunWhole(unsigned seed, int escape_frame, std::string* out) {
-    fake_.on_flip = [this, escape_frame](FakePlatform& f) {
-      if (!f.blits.empty() && f.blits.back().image == "gfx/dead.png") {
-        overlay_flip_ = f.flips;
-        return;
-      }
-      f.ClearBlits();
-      if (f.flips + 1 >= escape_frame) f.Press(Key::Escape);
-    };
-    fake_.on_poll = [this](FakePlatform& f) {
-      // Return comes a little while after the overlay, so that the wait shows.
-      if (overlay_flip_ && ++polls_on_end_screen_ == 20) f.Press(Key::Return);
-    };
-    std::srand(seed);
-    ::testing::internal::CaptureStdout();
-    const int32_t result = RunDemoGame(fake_, true, &outcome_);
-    *out = ::testing::internal::GetCapturedStdout();
-    return result;
-  }
-
   FakePlatform fake_;
-  DemoOutcome outcome_{};
-  int overlay_flip_ = 0;
-  int polls_on_end_screen_ = 0;
 };
 
 TEST_F(DemoTest, FirstDecisionInFrameOneTakesARandomColumn) {
@@ -178,48 +153,56 @@ TEST_F(DemoTest, PieceKeysDoNothing) {
   EXPECT_EQ(pressing.delays, fake_.delays);  // and no pause
 }
 
-TEST_F(DemoTest, EscapeEndsAfterTheFrameIsDrawnAndReturnLeavesTheEndScreen) {
-  std::string out;
-  EXPECT_EQ(RunWhole(3, 40, &out), kBackToMenu);
-  EXPECT_EQ(overlay_flip_, 41);  // frame 40 was drawn and shown, then the overlay
-  EXPECT_EQ(out, "");
-  // The end screen waited for Return, sleeping between its looks at the keys.
-  EXPECT_GE(polls_on_end_screen_, 20);
-  int sleeps_after_overlay = 0;
-  for (auto it = fake_.delays.rbegin(); it != fake_.delays.rend() && *it != 60; ++it) ++sleeps_after_overlay;
-  EXPECT_GE(sleeps_after_overlay, 19);
-  EXPECT_EQ(fake_.LiveImages(), 0);
-}
-
-TEST_F(DemoTest, ADemoThatBeatsTheHiscoreStoresNothingAndPrintsNothing) {
-  WriteFile("hiscore.dat", "1\n");
-  {
-    FakePlatform probe;
-    DemoState state;
-    StartDemo(probe, state, true);
-    EXPECT_EQ(state.game.hiscore, 1);  // read for the HUD
-  }
-  std::string out;
-  EXPECT_EQ(RunWhole(8, 1500, &out), kBackToMenu);
-  EXPECT_EQ(outcome_.frames, 1500);
-  EXPECT_GT(outcome_.score, 1);
-  EXPECT_EQ(out, "");
-  EXPECT_EQ(ReadFile("hiscore.dat"), "1\n");
-  EXPECT_EQ(Files(), std::vector<std::string>{"hiscore.dat"});
-}
-
-TEST_F(DemoTest, ClosingTheWindowEndsTheProgram) {
-  fake_.on_flip = [](FakePlatform& f) {
-    f.ClearBlits();
-    if (f.flips == 25) f.events.push_back(EventType::Quit);
+// The three ends of a demo: Escape after the frame is drawn, with the end
+// screen waiting for Return; a window closed, which ends the program without
+// waiting; and Escape after a score that beats the stored hiscore. None prints
+// anything or touches the hiscore file.
+TEST_F(DemoTest, EndsPrintingAndStoringNothing) {
+  struct Case {
+    const char* what;
+    int escape_frame;  // 0: none
+    int close_flip;    // flip after which the window is closed; 0: never
+    int32_t result;
+    int flips;         // frames and the overlay
+    int32_t min_score;
   };
-  std::srand(4);
-  ::testing::internal::CaptureStdout();
-  const int32_t result = DemoGame(fake_);
-  EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
-  EXPECT_EQ(result, kQuitProgram);
-  EXPECT_EQ(fake_.flips, 27);  // frame 26 took the request and was shown; then the overlay
-  EXPECT_EQ(fake_.LiveImages(), 0);
+  const Case cases[] = {
+      {"Escape", 40, 0, kBackToMenu, 41, 0},
+      {"window closed", 0, 25, kQuitProgram, 27, 0},
+      {"Escape after beating the hiscore", 1500, 0, kBackToMenu, 1501, 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteFile("hiscore.dat", "1\n");
+    FakePlatform fake;
+    fake.poll_budget = 1000000;
+    int overlay_flip = 0, polls_on_end_screen = 0;
+    fake.on_flip = [&](FakePlatform& f) {
+      if (!f.blits.empty() && f.blits.back().image == "gfx/dead.png") {
+        overlay_flip = f.flips;
+        return;
+      }
+      f.ClearBlits();
+      if (c.escape_frame && f.flips + 1 >= c.escape_frame) f.Press(Key::Escape);
+      if (f.flips == c.close_flip) f.events.push_back(EventType::Quit);
+    };
+    // Return comes a little while after the overlay, so that the wait shows.
+    fake.on_poll = [&](FakePlatform& f) {
+      if (overlay_flip && ++polls_on_end_screen == 20) f.Press(Key::Return);
+    };
+    std::srand(8);
+    DemoOutcome outcome{};
+    ::testing::internal::CaptureStdout();
+    EXPECT_EQ(RunDemoGame(fake, true, &outcome), c.result);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(fake.flips, c.flips);
+    EXPECT_GE(outcome.score, c.min_score);
+    // Only a dismissed end screen waited for Return, sleeping between its looks.
+    EXPECT_EQ(polls_on_end_screen >= 20, c.result == kBackToMenu);
+    EXPECT_EQ(fake.LiveImages(), 0);
+    EXPECT_EQ(ReadFile("hiscore.dat"), "1\n");
+    EXPECT_EQ(Files(), std::vector<std::string>{"hiscore.dat"});
+  }
 }
 
 // A few seeded games of 3000 frames each way: the search must earn at least

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -20,38 +21,116 @@ namespace {
 
 using PlayGameTest = InTempDir;
 
-// The frame on which each periodic step first acts, and that a key held
-// from the start acts only once.
-TEST_F(PlayGameTest, PeriodicStepsStartCountingAtFrameOne) {
+// The keys the loop handles itself act once per press, on the frames their
+// step runs: M and F on even frames, Return (the pause) on multiples of 3.
+// Each is pressed before frame 2, let go before frame 9 and pressed again
+// before frame 13. Reseeding runs every 20th frame, keys or not. A game
+// without audio says why and M only flips its flag.
+TEST_F(PlayGameTest, LoopKeysActOncePerPressOnTheirFrames) {
+  auto audio = [](const GameRun& r, int n) {
+    return r.AudioCallsIn(0, r.shown[n - 1].audio_calls, "play") +
+           r.AudioCallsIn(0, r.shown[n - 1].audio_calls, "halt");
+  };
   struct Case {
     const char* what;
-    Key held;  // Key::Count: none
+    Key key;  // Key::Count: none
+    std::function<void(FakePlatform&)> setup;
     std::function<int(const GameRun&, int)> effects_by_frame;
-    int first_frame;
+    std::vector<int> acts_on;
+    const char* message;
   };
   const std::vector<Case> cases = {
-      {"music on M", Key::M,
-       [](const GameRun& r, int n) { return r.AudioCallsIn(0, r.shown[n - 1].audio_calls, "play"); },
-       2},
-      {"full screen on F", Key::F,
-       [](const GameRun& r, int n) { return r.shown[n - 1].fullscreen_toggles; }, 2},
-      {"pause on Return", Key::Return, [](const GameRun& r, int n) { return r.LongDelaysUpTo(n); },
-       3},
-      {"reseed", Key::Count, [](const GameRun& r, int n) { return r.shown[n - 1].time_calls; }, 20},
+      {"music on M, then off", Key::M, [](FakePlatform&) {}, audio, {2, 14}, ""},
+      {"M without a sound device", Key::M, [](FakePlatform& f) { f.audio_ok = false; }, audio, {},
+       "Unable to initialize audio: no audio device in this test\n"},
+      {"M without the music file", Key::M, [](FakePlatform& f) { f.music_file_ok = false; }, audio, {}, ""},
+      {"full screen on F", Key::F, [](FakePlatform&) {},
+       [](const GameRun& r, int n) { return r.shown[n - 1].fullscreen_toggles; }, {2, 14}, ""},
+      {"pause on Return", Key::Return, [](FakePlatform&) {},
+       [](const GameRun& r, int n) { return r.LongDelaysUpTo(n); }, {3, 15}, ""},
+      {"reseed", Key::Count, [](FakePlatform&) {},
+       [](const GameRun& r, int n) { return r.shown[n - 1].time_calls; }, {20}, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     GameRun run;
-    // Pressed at the game's first poll (frame 1) and held to the end.
-    run.fake.on_poll = [&](FakePlatform& f) {
-      if (f.polls == 1 && c.held != Key::Count) f.Press(c.held);
-    };
-    run.before_frame = EscapeAt(30);
+    c.setup(run.fake);
+    run.before_frame = EscapeAt(30, [&c](FakePlatform& f, int frame) {
+      if (c.key == Key::Count) return;
+      if (frame == 2 || frame == 13) f.Press(c.key);
+      if (frame == 9) f.Release(c.key);
+    });
     run.Run(0);
     ASSERT_EQ(run.Frames(), 30);
     for (int n = 1; n <= 30; ++n) {
-      EXPECT_EQ(c.effects_by_frame(run, n), n < c.first_frame ? 0 : 1) << "frame " << n;
+      const int expected = static_cast<int>(std::count_if(c.acts_on.begin(), c.acts_on.end(), [n](int f) { return f <= n; }));
+      EXPECT_EQ(c.effects_by_frame(run, n), expected) << "frame " << n;
     }
+    EXPECT_EQ(run.out.substr(0, run.out.find("You have")), c.message);
+  }
+}
+
+// Every piece key through one real frame: the keys held and the event the
+// frame's poll takes, with the MoveLatch and the kept event before the frame,
+// give the piece and the latch after it. The piece stands in columns 4 and 5
+// of rows 2 and 3 with colours 1, 1, 2, 1; column 3 is filled from row 5
+// down, so that a side move made before the drop ends elsewhere than one
+// made after it.
+TEST_F(PlayGameTest, PieceKeysThroughARealFrame) {
+  using E = EventType;
+  struct Case {
+    const char* what;
+    std::vector<Key> held;
+    E taken;  // E::None: nothing queued
+    int32_t latch;
+    E kept;
+    int32_t top_left, top_right;
+    std::vector<int32_t> colours;
+    int32_t latch_after;
+  };
+  const std::vector<int32_t> same = {1, 1, 2, 1};
+  const std::vector<Case> cases = {
+      {"Left, armed", {Key::Left}, E::None, 1, E::None, 35, 36, same, 1},
+      {"Left, armed, its key-down taken: moves, then disarms", {Key::Left}, E::KeyDown, 1, E::None, 35, 36, same, 0},
+      {"Left, disarmed", {Key::Left}, E::None, 0, E::None, 36, 37, same, 0},
+      {"a kept key-down disarms again after the move", {Key::Left}, E::None, 1, E::KeyDown, 35, 36, same, 0},
+      {"a key-up arms only the next frame", {Key::Left}, E::KeyUp, 0, E::None, 36, 37, same, 1},
+      {"Left Ctrl re-arms", {Key::Left, Key::LeftCtrl}, E::None, 0, E::None, 35, 36, same, 1},
+      {"Right Ctrl re-arms, a key-down disarms after", {Key::Left, Key::RightCtrl}, E::KeyDown, 0, E::None, 35, 36,
+       same, 0},
+      {"Left Alt re-arms", {Key::Left, Key::LeftAlt}, E::None, 0, E::None, 35, 36, same, 1},
+      {"Right Alt re-arms, a key-down disarms after", {Key::Left, Key::RightAlt}, E::KeyDown, 0, E::None, 35, 36,
+       same, 0},
+      {"Right", {Key::Right}, E::None, 1, E::None, 37, 38, same, 1},
+      {"Left and Right: left wins", {Key::Left, Key::Right}, E::None, 1, E::None, 35, 36, same, 1},
+      {"Up turns clockwise", {Key::Up}, E::KeyDown, 1, E::None, 36, 37, {2, 1, 1, 1}, 0},
+      {"Down turns anticlockwise", {Key::Down}, E::None, 1, E::None, 36, 37, {1, 1, 1, 2}, 1},
+      {"Up and Down cancel", {Key::Up, Key::Down}, E::None, 1, E::None, 36, 37, same, 1},
+      {"Up, disarmed", {Key::Up}, E::None, 0, E::None, 36, 37, same, 0},
+      {"Space drops three rows, armed or not", {Key::Space}, E::None, 0, E::None, 84, 85, same, 0},
+      {"Left and Space: the side move comes first", {Key::Left, Key::Space}, E::None, 1, E::None, 51, 84, same, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakePlatform fake;
+    GameState state;
+    StartGame(fake, state, 0);
+    for (int32_t i = 83; i < kCells; i += kColumns) state.field.board[i] = kColourTwo;
+    state.field.piece = Piece{{36, 37, 52, 53}, {1, 1, 2, 1}};
+    state.field.move_latch = c.latch;
+    state.event_record = c.kept;
+    for (Key k : c.held) fake.Press(k);
+    if (c.taken != E::None) fake.events.push_back(c.taken);
+
+    ASSERT_FALSE(PlayFrame(fake, state));
+
+    const Piece& piece = state.field.piece;
+    EXPECT_EQ(piece.pos[kTopLeft], c.top_left);
+    EXPECT_EQ(piece.pos[kTopRight], c.top_right);
+    EXPECT_EQ(std::vector<int32_t>(piece.colour, piece.colour + 4), c.colours);
+    EXPECT_EQ(state.field.move_latch, c.latch_after);
+    fake.Press(Key::Return);
+    EndGame(fake, state, false);
   }
 }
 
@@ -118,68 +197,53 @@ TEST_F(PlayGameTest, PlayTimeIsTheLatestReadingMinusTheStart) {
   EXPECT_GE(state.play_time, 2000);
 }
 
-// Time attack of 30 s: a play time of 29999 ms is 29 seconds and the game
-// goes on; the first frame at 30000 ms ends it. The HUD counts the seconds
-// left down to 0.
-TEST_F(PlayGameTest, TimeLimitEndsOnTheFirstFrameThatReachesIt) {
-  GameRun run;
-  run.before_frame = [](FakePlatform& f, int frame) {
-    if (frame == 2) f.now = 29999;
-    if (frame == 3) f.now = 30000;
+// Time attack ends on the first frame whose whole seconds played reach the
+// limit: with 30 s, 29999 ms is 29 seconds and the game goes on, 30000 ms
+// ends it, and the HUD counts the seconds left down to 0. A pause that lasts
+// past the limit leaves the time field empty on the last frame: the seconds
+// left are negative.
+TEST_F(PlayGameTest, TimeLimitEndsTheGame) {
+  struct Case {
+    const char* what;
+    int32_t limit;
+    std::function<void(FakePlatform&, int)> script;
+    std::vector<int> time_field;  // by frame; -1 empty
+    const char* seconds;
   };
-  run.Run(30);
-  EXPECT_EQ(run.Frames(), 3);
-  EXPECT_EQ(run.HudNumber(1, 245), 30);
-  EXPECT_EQ(run.HudNumber(2, 245), 1);
-  EXPECT_EQ(run.HudNumber(3, 245), 0);
-  EXPECT_EQ(run.out, "You have perished\nSeconds Played: 30\nFinal Score: 0\n");
-  EXPECT_FALSE(Exists("hiscore.dat"));
-}
-
-// A pause that lasts past the limit leaves the time field empty on the last
-// frame: the seconds left are negative.
-TEST_F(PlayGameTest, PausePastTheLimitShowsNoTimeLeft) {
-  GameRun run;
-  run.before_frame = [](FakePlatform& f, int frame) {
-    if (frame == 3) {
-      f.Press(Key::Return);
-      f.on_poll = [](FakePlatform& g) {
-        // Released once the pause has begun, pressed again at 12 s.
-        if (g.now > 600 && g.now < 12000) g.Release(Key::Return);
-        if (g.now >= 12000) g.Press(Key::Return);
-      };
-    }
-    if (frame == 4) {
-      f.on_poll = nullptr;
-      f.Release(Key::Return);
-    }
+  const std::vector<Case> cases = {
+      {"30 s reached", 30,
+       [](FakePlatform& f, int frame) {
+         if (frame == 2) f.now = 29999;
+         if (frame == 3) f.now = 30000;
+       },
+       {30, 1, 0}, "30"},
+      {"a pause past 10 s", 10,
+       [](FakePlatform& f, int frame) {
+         if (frame == 3) {
+           f.Press(Key::Return);
+           f.on_poll = [](FakePlatform& g) {
+             // Released once the pause has begun, pressed again at 12 s.
+             if (g.now > 600 && g.now < 12000) g.Release(Key::Return);
+             if (g.now >= 12000) g.Press(Key::Return);
+           };
+         }
+         if (frame == 4) {
+           f.on_poll = nullptr;
+           f.Release(Key::Return);
+         }
+       },
+       {10, 10, 10, -1}, "12"},
   };
-  run.Run(10);
-  EXPECT_EQ(run.Frames(), 4);
-  EXPECT_EQ(run.HudNumber(3, 245), 10);  // the frame of the pause was drawn before it
-  EXPECT_EQ(run.HudNumber(4, 245), -1);
-  EXPECT_NE(run.out.find("Seconds Played: 12\n"), std::string::npos) << run.out;
-}
-
-// A held Return pauses once, for 500 ms, and the game runs on while it stays
-// held; only after it has been released can it pause again.
-TEST_F(PlayGameTest, HeldReturnPausesOnceUntilReleased) {
-  GameRun run;
-  run.fake.on_poll = [](FakePlatform& f) {
-    if (f.polls == 1) f.Press(Key::Return);
-  };
-  run.before_frame = EscapeAt(45, [](FakePlatform& f, int frame) {
-    if (frame == 31) f.Release(Key::Return);
-    if (frame == 33) f.Press(Key::Return);
-  });
-  run.Run(0);
-  ASSERT_EQ(run.Frames(), 45);
-  for (int n = 1; n <= 45; ++n) {
-    int expected = n < 3 ? 0 : n < 33 ? 1 : 2;
-    EXPECT_EQ(run.LongDelaysUpTo(n), expected) << "frame " << n;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    GameRun run;
+    run.before_frame = c.script;
+    run.Run(c.limit);
+    ASSERT_EQ(run.Frames(), static_cast<int>(c.time_field.size()));
+    for (int n = 1; n <= run.Frames(); ++n) EXPECT_EQ(run.HudNumber(n, 245), c.time_field[n - 1]) << "frame " << n;
+    EXPECT_EQ(run.out, std::string("You have perished\nSeconds Played: ") + c.seconds + "\nFinal Score: 0\n");
+    EXPECT_FALSE(Exists("hiscore.dat"));
   }
-  // The pause ends at once while Return is held: no waiting between polls.
-  for (uint32_t d : run.fake.delays) EXPECT_TRUE(d == 500 || d <= 60) << d;
 }
 
 // Keys still held from the title menu when the game starts (the Return that
@@ -283,69 +347,16 @@ TEST_F(PlayGameTest, OneEventPerFrameDrivesTheMoveLatch) {
   for (int n = 1; n <= 7; ++n) EXPECT_EQ(run.PieceBlits(n)[0].x, expected_x[n - 1]) << n;
 }
 
-// M turns the music on and off once per press, however long it is held; a
-// game without audio says why and only flips its flag.
-TEST_F(PlayGameTest, MusicKeyOncePerPress) {
-  struct Case {
-    bool audio_ok;
-    bool music_file_ok;
-    const char* message;
-    std::vector<std::string> calls;
-  };
-  const std::vector<Case> cases = {
-      {true, true, "", {"play", "halt"}},
-      {false, true, "Unable to initialize audio: no audio device in this test\n", {}},
-      {true, false, "", {}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string("audio ") + (c.audio_ok ? "ok" : "failed") + ", music file " +
-                 (c.music_file_ok ? "ok" : "missing"));
-    GameRun run;
-    run.fake.audio_ok = c.audio_ok;
-    run.fake.music_file_ok = c.music_file_ok;
-    run.before_frame = EscapeAt(24, [](FakePlatform& f, int frame) {
-      if (frame == 2 || frame == 14) f.Press(Key::M);
-      if (frame == 10 || frame == 20) f.Release(Key::M);
-    });
-    run.Run(0);
-    std::vector<std::string> calls;
-    for (const std::string& call : run.fake.audio_calls) {
-      if (call == "play" || call == "halt") calls.push_back(call);
-    }
-    EXPECT_EQ(calls, c.calls);
-    EXPECT_EQ(run.out.substr(0, run.out.find("You have")), c.message);
-    // The music is given back and, not playing, freed.
-    EXPECT_EQ(run.fake.LiveMusic(), 0);
-  }
-}
-
-// F switches the screen once per press, on even frames.
-TEST_F(PlayGameTest, FullScreenKeyOncePerPress) {
-  GameRun run;
-  run.before_frame = EscapeAt(20, [](FakePlatform& f, int frame) {
-    if (frame == 3) f.Press(Key::F);   // acts on frame 4
-    if (frame == 9) f.Release(Key::F);
-    if (frame == 11) f.Press(Key::F);  // acts on frame 12
-  });
-  run.Run(0);
-  for (int n = 1; n <= 20; ++n) {
-    EXPECT_EQ(run.shown[n - 1].fullscreen_toggles, n < 4 ? 0 : n < 12 ? 1 : 2) << "frame " << n;
-  }
-}
-
-// Music still playing when the game ends plays on into the menu; it is freed
-// once it stops.
+// Music still playing when the game ends plays on into the menu: the game
+// gives it back to the platform, which frees it once it stops, and does not
+// halt it.
 TEST_F(PlayGameTest, PlayingMusicOutlivesTheGame) {
   GameRun run;
   run.before_frame = EscapeAt(6, [](FakePlatform& f, int frame) {
     if (frame == 2) f.Press(Key::M);
   });
   run.Run(0);
-  EXPECT_TRUE(run.fake.music_playing);
-  EXPECT_EQ(run.fake.LiveMusic(), 1);
-  EXPECT_EQ(std::count(run.fake.audio_calls.begin(), run.fake.audio_calls.end(), "halt"), 0);
-  run.fake.HaltMusic();
-  EXPECT_EQ(run.fake.LiveMusic(), 0);
+  EXPECT_EQ(run.fake.audio_calls, (std::vector<std::string>{"open", "load", "play", "release"}));
 }
 
 // Everything one frame draws, in order and in place: background, visualiser,
@@ -396,6 +407,34 @@ TEST_F(PlayGameTest, FirstFrameDrawsEverythingInOrder) {
   EXPECT_EQ(run.HudNumber(1, 245), 0);
   EXPECT_EQ(run.HudNumber(1, 305), 0);
   EXPECT_EQ(run.HudNumber(1, 365), 0);
+}
+
+// On even frames each visualiser bar moves by -2 to +4, and a bar that would
+// leave 0 to 27 falls back to 0; odd frames keep the bars. Read from the
+// blocks drawn over 600 frames: a bar of height h shows h + 1 blocks.
+TEST_F(PlayGameTest, VisualiserBarsStepFromMinusTwoToPlusFour) {
+  FakePlatform fake;
+  GameState state;
+  StartGame(fake, state, 0);
+  std::vector<int> before(16, -1);
+  std::set<int> steps[2];  // by frame parity; only steps that did not fall back to 0
+  for (int n = 1; n <= 600; ++n) {
+    fake.ClearBlits();
+    std::copy(kSpawnPositions, kSpawnPositions + 4, state.field.piece.pos);  // the game goes on
+    ASSERT_FALSE(PlayFrame(fake, state));
+    std::vector<int> heights(16, -1);
+    for (const Blit& b : fake.blits) {
+      if (b.image == "gfx/audvis.png") ++heights[static_cast<size_t>((b.x - 156) / 30)];
+    }
+    for (size_t i = 0; i < 16; ++i) {
+      ASSERT_GE(heights[i], 0);
+      ASSERT_LE(heights[i], 27);
+      if (n > 1 && heights[i] > 0) steps[n % 2].insert(heights[i] - before[i]);
+    }
+    before = heights;
+  }
+  EXPECT_EQ(steps[0], (std::set<int>{-2, -1, 0, 1, 2, 3, 4}));
+  EXPECT_EQ(steps[1], std::set<int>{0});
 }
 
 // Marked cells in the Timeline's column are removed in the drawing, with four
@@ -569,71 +608,53 @@ TEST_F(PlayGameTest, MissingImageEndsTheProgramBeforeTheFirstFrame) {
   }
 }
 
-// The hiscore file: stored after an untimed game whose Score reached it, never
-// after Time attack; the HUD shows the value read at the start.
+// The hiscore file: the HUD shows the value read at the start; an untimed
+// game whose Score reached it stores the Score, Time attack never does, and
+// the demo's end (no summary) neither prints nor stores anything.
 TEST_F(PlayGameTest, HiscoreRules) {
   struct Case {
     const char* before;  // nullptr: no file
     int32_t time_limit;
+    int32_t score;
+    bool summary;
     const char* after;   // nullptr: no file
     int hud;             // hiscore field; -1 empty
   };
   const Case cases[] = {
-      {nullptr, 0, "0\n", 0},        // the first untimed game creates it
-      {"0x0", 0, "0\n", 0},          // an equal score rewrites it
-      {"0x1F", 0, "0x1F", 31},       // a lower score leaves it alone
-      {"-5\n", 0, "0\n", -1},        // a negative hiscore is beaten by any game
-      {nullptr, 10, nullptr, 0},     // Time attack never writes
-      {"-5\n", 10, "-5\n", -1},
-      {"junk", 0, "0\n", 0},
+      {nullptr, 0, 0, true, "0\n", 0},       // the first untimed game creates it
+      {"0x0", 0, 0, true, "0\n", 0},         // an equal score rewrites it
+      {"0x1F", 0, 0, true, "0x1F", 31},       // a lower score leaves it alone
+      {"42\n", 0, 41, true, "42\n", 42},
+      {"42\n", 0, 43, true, "43\n", 42},     // a higher one replaces it
+      {"-5\n", 0, 0, true, "0\n", -1},       // a negative hiscore is beaten by any game
+      {"junk", 0, 0, true, "0\n", 0},
+      {nullptr, 10, 0, true, nullptr, 0},     // Time attack never writes
+      {"-5\n", 10, 7, true, "-5\n", -1},
+      {"1\n", 0, 500, false, "1\n", 1},      // the demo's end
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.before ? c.before : "(none)") + " limit " +
-                 std::to_string(c.time_limit));
+    SCOPED_TRACE(std::string(c.before ? c.before : "(none)") + " limit " + std::to_string(c.time_limit) +
+                 " score " + std::to_string(c.score));
     std::remove("hiscore.dat");
     if (c.before) WriteFile("hiscore.dat", c.before);
-    GameRun run;
-    run.before_frame = EscapeAt(3);
-    run.Run(c.time_limit);
-    EXPECT_EQ(run.HudNumber(1, 365), c.hud);
-    EXPECT_EQ(run.HudNumber(3, 365), c.hud);
+    GameRun shown;
+    GameState state;
+    StartGame(shown.fake, state, c.time_limit);
+    ASSERT_FALSE(PlayFrame(shown.fake, state));
+    EXPECT_EQ(shown.HudNumber(1, 365), c.hud);
+    state.field.score = c.score;
+    shown.fake.Press(Key::Return);
+    ::testing::internal::CaptureStdout();
+    EndGame(shown.fake, state, c.summary);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+              c.summary ? "You have perished\nSeconds Played: 0\nFinal Score: " + std::to_string(c.score) + "\n"
+                        : "");
     if (c.after) {
       EXPECT_EQ(ReadFile("hiscore.dat"), c.after);
     } else {
       EXPECT_FALSE(Exists("hiscore.dat"));
     }
   }
-}
-
-// A Score above the stored value replaces it; below, it does not.
-TEST_F(PlayGameTest, HiscoreFollowsTheScoreOfTheGame) {
-  for (int32_t score : {41, 42, 43}) {
-    WriteFile("hiscore.dat", "42\n");
-    FakePlatform fake;
-    fake.Press(Key::Return);
-    GameState state;
-    StartGame(fake, state, 0);
-    state.field.score = score;
-    ::testing::internal::CaptureStdout();
-    EndGame(fake, state, true);
-    std::string out = ::testing::internal::GetCapturedStdout();
-    EXPECT_EQ(out, "You have perished\nSeconds Played: 0\nFinal Score: " + std::to_string(score) + "\n");
-    EXPECT_EQ(ReadFile("hiscore.dat"), score >= 42 ? std::to_string(score) + "\n" : "42\n");
-  }
-}
-
-// The demo's end prints nothing and never writes the file.
-TEST_F(PlayGameTest, EndWithoutSummaryStoresNothing) {
-  FakePlatform fake;
-  fake.Press(Key::Return);
-  GameState state;
-  StartGame(fake, state, 0);
-  state.field.score = 500;
-  ::testing::internal::CaptureStdout();
-  EXPECT_EQ(EndGame(fake, state, false), kBackToMenu);
-  EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
-  EXPECT_FALSE(Exists("hiscore.dat"));
-  EXPECT_EQ(fake.LiveImages(), 0);
 }
 
 // Closing the window ends the game as Escape does, from the running game,

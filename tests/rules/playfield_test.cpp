@@ -60,7 +60,8 @@ TEST(Playfield, StartsEmptyWithTheFixedFirstPieceAndTwelveDraws) {
   EXPECT_EQ(p.timeline, 0.0);
   EXPECT_EQ(p.level, 1);
   EXPECT_EQ(p.skin, 1);
-  EXPECT_EQ(p.score + p.previous_score + p.sweep_score + p.frame_counter + p.game_over, 0);
+  const int32_t counters[] = {p.score, p.previous_score, p.sweep_score, p.frame_counter, p.game_over};
+  for (int32_t counter : counters) EXPECT_EQ(counter, 0);
 }
 
 }  // namespace
