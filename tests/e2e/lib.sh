@@ -98,11 +98,17 @@ wait_exit() {  # wait_exit <pid> <seconds>: sets status, or "hang" and kills it
   fi
 }
 
-hold() {  # hold <key> <seconds> [pause after, default 0.1]
+hold() {  # hold <key> <seconds>
   xdotool keydown "$1"
   sleep "$2"
   xdotool keyup "$1"
-  sleep "${3:-0.1}"
+}
+within() {  # within <whole seconds> <command...>: the command, again and again until it succeeds or the time is up
+  local end=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    ((SECONDS < end)) || return 1
+  done
 }
 screenshot() {  # screenshot [name]: $work/<name>.png, default shot; none if it fails
   import -window "$window" "png:$work/${1:-shot}.png" 2>/dev/null || rm -f "$work/${1:-shot}.png"
@@ -120,12 +126,16 @@ wait_for() {  # wait_for <check> [arguments]: up to ~5 s
   return 1
 }
 tap_until_arrow() {  # tap_until_arrow <key> <item>: short taps move the menu arrow at most one row
+  local at
   for _ in $(seq 20); do
-    [[ $(look arrow || true) == "$2" ]] && return 0
+    at=$(look arrow || true)
+    [[ $at == "$2" ]] && return 0
     hold "$1" 0.06
+    within 1 arrow_left "$at" || true  # a tap the menu missed is tapped again
   done
   [[ $(look arrow || true) == "$2" ]]
 }
+arrow_left() { [[ $(look arrow || true) != "$1" ]]; }  # arrow_left <item>: the arrow is elsewhere now
 changes_within() {  # changes_within <seconds>: two screenshots that far apart differ
   local n
   screenshot a
@@ -135,6 +145,10 @@ changes_within() {  # changes_within <seconds>: two screenshots that far apart d
   [[ $n != 0 ]]
 }
 frozen_for() { ! changes_within "$1"; }  # frozen_for <seconds>: the window shows the same picture meanwhile
+keeps_changing() {  # keeps_changing <whole seconds>: the picture changes in every 0.25 s of them
+  local i
+  for ((i = 0; i < $1 * 4; i++)); do changes_within 0.25 || return 1; done
+}
 
 # Preloaded with LD_PRELOAD="$work/flip_times.so", the shim notes every flip
 # on standard error as "flip <monotonic seconds>".
