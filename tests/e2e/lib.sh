@@ -104,10 +104,10 @@ hold() {  # hold <key> <seconds>
   xdotool keyup "$1"
 }
 within() {  # within <whole seconds> <command...>: the command, again and again until it succeeds or the time is up
-  local end=$((SECONDS + $1))
+  local end=$((${EPOCHREALTIME/./} + $1 * 1000000))
   shift
   until "$@"; do
-    ((SECONDS < end)) || return 1
+    ((${EPOCHREALTIME/./} < end)) || return 1
   done
 }
 screenshot() {  # screenshot [name]: $work/<name>.png, default shot; none if it fails
