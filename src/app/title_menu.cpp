@@ -19,25 +19,32 @@ struct MenuState {
   bool f_released = true;      // F has been up since it last acted
 };
 
+// Presses made while a game ran belong to that game.
+void ForgetPresses(Platform& platform) {
+  for (Key key : {Key::Up, Key::Down, Key::Left, Key::Right, Key::F}) platform.TakePress(key);
+}
+
 // Up, then Down on the selection Up left, then Right and Left on the time
 // limit: the arrow keys' work at one 100 ms tick. Clears the idle flag on
 // every change of selection or limit.
 void ArrowKeys(Platform& platform, MenuState& s) {
-  if (platform.KeyHeld(Key::Up)) {
+  const bool up = HeldOrPressed(platform, Key::Up);
+  const bool down = HeldOrPressed(platform, Key::Down);
+  const bool right = HeldOrPressed(platform, Key::Right);
+  const bool left = HeldOrPressed(platform, Key::Left);
+  if (up) {
     s.selection = s.selection > kItemPlay ? s.selection - 1 : kItemQuit;
     s.idle = false;
   }
-  if (platform.KeyHeld(Key::Down)) {
+  if (down) {
     s.selection = s.selection < kItemQuit ? s.selection + 1 : kItemPlay;
     s.idle = false;
   }
-  if (platform.KeyHeld(Key::Right) && s.selection == kItemTimeAttack &&
-      s.time_limit < kTimeLimitMax) {
+  if (right && s.selection == kItemTimeAttack && s.time_limit < kTimeLimitMax) {
     s.time_limit += kTimeLimitStep;
     s.idle = false;
   }
-  if (platform.KeyHeld(Key::Left) && s.selection == kItemTimeAttack &&
-      s.time_limit > kTimeLimitMin) {
+  if (left && s.selection == kItemTimeAttack && s.time_limit > kTimeLimitMin) {
     s.time_limit -= kTimeLimitStep;
     s.idle = false;
   }
@@ -70,6 +77,7 @@ void ReturnKey(Platform& platform, const MenuGames& games, MenuState& s) {
   // F held through the game (it toggles full screen there too) does not act
   // again here until it has been let go.
   s.f_released = false;
+  ForgetPresses(platform);
 }
 
 void Redraw(Platform& platform, Image* title, Image* arrow, Image* digits, const MenuState& s) {
@@ -108,7 +116,7 @@ int TitleMenu(Platform& platform, const MenuGames& games) {
         s.key_tick = tick;
         ArrowKeys(platform, s);
         // F acts once per press, and does not redraw the menu.
-        if (f_held && s.f_released) {
+        if (HeldOrPressed(platform, Key::F) && s.f_released) {
           platform.ToggleFullScreen();
           platform.Flip();
           s.f_released = false;

@@ -89,6 +89,10 @@ void PollWhileWaiting(Platform& platform, GameState& state) {
   }
 }
 
+// The keys read on every frame: a press made between two frames acts in the
+// next one, as if the key had been held across it.
+constexpr Key kEveryFrameKeys[] = {Key::Up, Key::Down, Key::Left, Key::Right, Key::Space, Key::Escape};
+
 // A key that acts once per press on the frames its step runs: true on the
 // first such frame on which it is held after having been seen released.
 bool PressedOnce(bool held, bool step_runs, bool& released) {
@@ -106,6 +110,8 @@ bool PressedOnce(bool held, bool step_runs, bool& released) {
 void StartGame(Platform& platform, GameState& state, int32_t time_limit) {
   state = GameState{};
   state.time_limit = time_limit;
+  // Pads plugged in since the last game play in this one.
+  platform.FindPads();
   LoadImages(platform, state.images);
 
   // Empty Board, the first piece, the queue (the game's first twelve random
@@ -138,6 +144,8 @@ void StartGame(Platform& platform, GameState& state, int32_t time_limit) {
   state.music_key_released = !platform.KeyHeld(Key::M);
   state.fullscreen_key_released = !platform.KeyHeld(Key::F);
   state.pause_key_released = !platform.KeyHeld(Key::Return);
+  // Presses made before the game belong to the title menu.
+  for (Key key : kEveryFrameKeys) platform.TakePress(key);
   state.window_closed = false;
 }
 
@@ -189,16 +197,16 @@ void CheckTimeLimit(GameState& state) {
 void PollInput(Platform& platform, GameState& state) { PollWhileWaiting(platform, state); }
 
 void HandleEscape(Platform& platform, GameState& state) {
-  if (platform.KeyHeld(Key::Escape) || state.window_closed) state.field.game_over = 1;
+  if (HeldOrPressed(platform, Key::Escape) || state.window_closed) state.field.game_over = 1;
 }
 
 PieceInput ReadPieceKeys(Platform& platform) {
   PieceInput keys;
-  keys.up = platform.KeyHeld(Key::Up);
-  keys.down = platform.KeyHeld(Key::Down);
-  keys.left = platform.KeyHeld(Key::Left);
-  keys.right = platform.KeyHeld(Key::Right);
-  keys.space = platform.KeyHeld(Key::Space);
+  keys.up = HeldOrPressed(platform, Key::Up);
+  keys.down = HeldOrPressed(platform, Key::Down);
+  keys.left = HeldOrPressed(platform, Key::Left);
+  keys.right = HeldOrPressed(platform, Key::Right);
+  keys.space = HeldOrPressed(platform, Key::Space);
   keys.rearm = platform.KeyHeld(Key::LeftCtrl) || platform.KeyHeld(Key::RightCtrl) ||
                platform.KeyHeld(Key::LeftAlt) || platform.KeyHeld(Key::RightAlt);
   return keys;

@@ -33,6 +33,7 @@ void FakePlatform::Delay(uint32_t ms) {
 bool FakePlatform::PollEvent(EventType* record) {
   if (++polls > poll_budget) throw FakeRunaway("poll budget exhausted");
   if (on_poll) on_poll(*this);
+  if (input_.TakePadEvent(record)) return true;
   if (events.empty()) return false;
   *record = events.front();
   events.pop_front();

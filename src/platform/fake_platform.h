@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/pad_input.h"
 #include "platform/platform.h"
 
 namespace vq {
@@ -69,6 +70,7 @@ class FakePlatform : public Platform {
   int flips = 0;
   int fullscreen_toggles = 0;
   int time_calls = 0;  // calls of Time()
+  int pad_searches = 0;  // calls of FindPads()
   long polls = 0;
   bool music_playing = false;
 
@@ -78,8 +80,17 @@ class FakePlatform : public Platform {
   // Deletes what a test left loaded (LiveImages() and LiveMusic() tell).
   ~FakePlatform() override;
 
-  void Press(Key k) { keys[static_cast<int>(k)] = true; }
+  // A key that goes down is a press for TakePress; Tap presses and lets go
+  // between two polls.
+  void Press(Key k) {
+    if (!keys[static_cast<int>(k)]) input_.KeyDown(k);
+    keys[static_cast<int>(k)] = true;
+  }
   void Release(Key k) { keys[static_cast<int>(k)] = false; }
+  void Tap(Key k) { input_.KeyDown(k); }
+  // Pad number index stands as given from now on (a tap is two moves made
+  // between two polls).
+  void MovePad(int index, const PadState& pad) { input_.SetPad(index, pad); }
   void ClearBlits() { blits.clear(); }
   int LiveImages() const { return static_cast<int>(live_.size()); }
   int LiveMusic() const { return static_cast<int>(live_music_.size()); }
@@ -92,7 +103,9 @@ class FakePlatform : public Platform {
     return wall_time;
   }
   bool PollEvent(EventType* record) override;
-  bool KeyHeld(Key key) override { return keys[static_cast<int>(key)]; }
+  bool KeyHeld(Key key) override { return keys[static_cast<int>(key)] || input_.PadHolds(key); }
+  bool TakePress(Key key) override { return input_.TakePress(key); }
+  void FindPads() override { ++pad_searches; }
   Image* LoadImage(const char* path) override;
   void FreeImage(Image* image) override;
   int ImageWidth(const Image* image) override { return image->width; }
@@ -109,6 +122,7 @@ class FakePlatform : public Platform {
   void ReleaseMusic(Music* music) override;
 
  private:
+  KeyInput input_;
   std::set<Image*> live_;
   std::set<Music*> live_music_;
   Music* playing_ = nullptr;

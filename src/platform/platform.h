@@ -32,9 +32,17 @@ class Platform {
 
   // Input. PollEvent takes at most one pending event and writes its type to
   // *record only when there was one (returns true then). Mouse events are
-  // never queued. KeyHeld reads the keyboard state as of the last poll.
+  // never queued; a pad's buttons and sticks come as the key events of the
+  // keys they stand for. KeyHeld reads the keyboard and the pads as of the
+  // last poll. TakePress is true once for each press of the key (or of a pad
+  // control that stands for it) since it was last taken, also when the key
+  // was let go again before the poll.
   virtual bool PollEvent(EventType* record) = 0;
   virtual bool KeyHeld(Key key) = 0;
+  virtual bool TakePress(Key key) = 0;
+  // Looks for pads anew, so that pads plugged in since the last look play
+  // too. Without pads, or when they cannot be read, nothing changes.
+  virtual void FindPads() = 0;
 
   // Images, converted to the screen's format when loaded. LoadImage returns
   // nullptr when the file cannot be loaded.
@@ -62,5 +70,12 @@ class Platform {
   // game ends goes on playing.
   virtual void ReleaseMusic(Music* music) = 0;
 };
+
+// A key read at fixed moments (every frame, every tick) acts while it is
+// held, and once for a press that began and ended since the last moment.
+inline bool HeldOrPressed(Platform& platform, Key key) {
+  const bool pressed = platform.TakePress(key);  // taken at every moment, held or not
+  return pressed || platform.KeyHeld(key);
+}
 
 }  // namespace vq

@@ -5,10 +5,12 @@
 
 #include <vector>
 
+#include "platform/pad_input.h"
 #include "platform/platform.h"
 
 struct SDL_Surface;
 struct _Mix_Music;
+struct _SDL_Joystick;
 
 namespace vq {
 
@@ -35,6 +37,8 @@ class SdlPlatform : public Platform {
   std::time_t Time() override;
   bool PollEvent(EventType* record) override;
   bool KeyHeld(Key key) override;
+  bool TakePress(Key key) override;
+  void FindPads() override;
   Image* LoadImage(const char* path) override;
   void FreeImage(Image* image) override;
   int ImageWidth(const Image* image) override;
@@ -62,6 +66,9 @@ class SdlPlatform : public Platform {
   bool convert_images_;
   SDL_Surface* screen_ = nullptr;
   bool audio_open_ = false;
+  KeyInput input_;
+  _SDL_Joystick* pads_[KeyInput::kMostPads] = {};
+  int pad_count_ = 0;
   _Mix_Music* playing_ = nullptr;          // the music last started, until halted
   std::vector<_Mix_Music*> released_;      // given back while still playing
 };

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -41,11 +44,10 @@ class MenuRun {
   int Run(const std::vector<Hold>& holds, uint32_t quit_at) {
     fake.poll_budget = 100000;
     fake.on_poll = [holds, quit_at, this](FakePlatform& f) {
-      for (const Hold& h : holds) {
-        f.keys[static_cast<int>(h.key)] = false;
-      }
-      for (const Hold& h : holds) {
-        if (f.now >= h.from && f.now < h.to) f.Press(h.key);
+      std::array<bool, static_cast<int>(Key::Count)> held{};
+      for (const Hold& h : holds) held[static_cast<int>(h.key)] |= f.now >= h.from && f.now < h.to;
+      for (int k = 0; k < static_cast<int>(Key::Count); ++k) {
+        if (held[k] != f.keys[k]) held[k] ? f.Press(static_cast<Key>(k)) : f.Release(static_cast<Key>(k));
       }
       if (f.now >= quit_at && !quit_sent_) {
         quit_sent_ = true;
@@ -146,6 +148,13 @@ TEST(TitleMenu, UpAndDownMoveTheArrowAndWrapAround) {
   }
 }
 
+// Taps of 20 ms between two ticks act once each, at the next tick.
+TEST(TitleMenu, TapsBetweenTicksActOnce) {
+  MenuRun run;
+  run.Run({{Key::Down, 1020, 1040}, {Key::Down, 2020, 2040}, {Key::Up, 3020, 3040}}, 4000);
+  EXPECT_EQ(run.Rows(), (std::vector<int>{0, 1, 2, 1}));
+}
+
 TEST(TitleMenu, UpAndDownTogetherCancelButRedraw) {
   MenuRun run;
   run.Run({{Key::Up, 970, 1030}, {Key::Down, 970, 1030}}, 2000);
@@ -208,6 +217,7 @@ TEST(TitleMenu, FTogglesFullScreenOncePerPressWithoutRedraw) {
   struct Case { const char* name; std::vector<Hold> holds; int toggles; };
   const std::vector<Case> cases = {
       {"press across one tick", {{Key::F, 950, 1050}}, 1},
+      {"tap between two ticks", {{Key::F, 1020, 1040}}, 1},
       {"press of 200 ms across two ticks", {{Key::F, 950, 1150}}, 1},
       {"held for two seconds", {{Key::F, 950, 3000}}, 1},
       {"two presses", {{Key::F, 950, 1050}, {Key::F, 1950, 2120}}, 2},
@@ -301,6 +311,79 @@ TEST(TitleMenu, EndsOnQuitOnAGameAskingAndOnAClosedWindow) {
     EXPECT_EQ(run.fake.LiveImages(), 0);
     EXPECT_LT(run.fake.now, c.ends_before);
   }
+}
+
+// The pad controls a whole game does not show, and the keys they stand for;
+// the stick counts only beyond its dead zone.
+TEST(TitleMenu, PadControlsStandForKeys) {
+  const std::vector<std::pair<std::function<void(PadState&)>, std::vector<Key>>> cases = {
+      {[](PadState& p) { p.button[kPadA] = p.button[kPadX] = true; }, {Key::Up, Key::Space}},
+      {[](PadState& p) { p.button[kPadB] = p.button[kPadY] = true; }, {Key::Down}},
+      {[](PadState& p) { p.button[kPadLeftShoulder] = p.button[kPadRight] = true; }, {Key::LeftCtrl, Key::Right}},
+      {[](PadState& p) { p.hat = kHatDown | kHatLeft; }, {Key::Down, Key::Left}},
+      {[](PadState& p) { p.stick_x = kStickDeadZone, p.stick_y = -kStickDeadZone; }, {}},
+      {[](PadState& p) { p.stick_x = kStickDeadZone + 1, p.stick_y = kStickDeadZone + 1; }, {Key::Down, Key::Right}},
+  };
+  for (size_t i = 0; i < cases.size(); ++i) {
+    PadState pad;
+    cases[i].first(pad);
+    uint32_t expected = 0;
+    for (Key k : cases[i].second) expected |= KeyBit(k);
+    EXPECT_EQ(PadKeys(pad), expected) << "case " << i;
+  }
+}
+
+// A pad alone plays: the arrow moves, Start plays, the stick taps the piece
+// left (a touch inside its dead zone does nothing), the D-pad held with a
+// shoulder moves it a column a frame, Back ends, Start goes back, and quits.
+TEST(TitleMenu, APadPlaysAWholeGame) {
+  struct Act {
+    uint32_t from, to;  // pressed, let go: a tap when equal
+    std::function<void(PadState&)> press;
+  };
+  const std::vector<Act> acts = {
+      {1000, 1000, [](PadState& p) { p.button[kPadDown] = true; }},
+      {1500, 1500, [](PadState& p) { p.hat = kHatUp; }},
+      {2000, 2100, [](PadState& p) { p.button[kPadStart] = true; }},
+      {2300, 2400, [](PadState& p) { p.stick_x = -kStickDeadZone; }},
+      {2500, 2500, [](PadState& p) { p.stick_x = -32768; }},
+      {2800, 3100, [](PadState& p) { p.button[kPadLeft] = p.button[kPadRightShoulder] = true; }},
+      {4000, 4100, [](PadState& p) { p.button[kPadBack] = true; }},
+      {5000, 5100, [](PadState& p) { p.button[kPadStart] = true; }},
+      {6500, 6500, [](PadState& p) { p.stick_y = -20000; }},
+      {7000, 7100, [](PadState& p) { p.button[kPadStart] = true; }},
+  };
+  FakePlatform fake;
+  fake.poll_budget = 100000;
+  size_t next = 0;
+  fake.on_poll = [&](FakePlatform& f) {
+    if (next == acts.size() || f.now < acts[next].from) return;
+    PadState pad;
+    acts[next].press(pad);
+    f.MovePad(0, pad);
+    if (f.now >= acts[next].to) f.MovePad(0, PadState{}), ++next;
+  };
+  std::vector<int> rows;  // the arrow's row on each menu screen
+  std::vector<std::pair<uint32_t, int>> xs;  // when each frame was shown, and the piece's x
+  fake.on_flip = [&](FakePlatform& f) {
+    for (size_t k = 0; k < f.blits.size(); ++k) {
+      if (f.blits[k].image == "gfx/arrow.png") rows.push_back((f.blits[k].y - 430) / 40);
+      if (f.blits[k].image == "gfx/tempo.png") xs.push_back({f.now, f.blits[k - 4].x});
+    }
+    f.ClearBlits();
+  };
+  EXPECT_EQ(TitleMenu(fake), 0);
+  EXPECT_LT(fake.now, 8000u);  // by the Quit item
+  EXPECT_EQ(rows, (std::vector<int>{0, 1, 0, 0, 3}));
+  auto first_shown = [&](int x) {
+    return std::find_if(xs.begin(), xs.end(), [x](auto frame) { return frame.second == x; }) - xs.begin();
+  };
+  auto first_at = [&](uint32_t t) {
+    return std::find_if(xs.begin(), xs.end(), [t](auto frame) { return frame.first >= t; }) - xs.begin();
+  };
+  EXPECT_EQ(first_shown(366), first_at(2500));  // the tap, and not the touch before it
+  EXPECT_EQ(first_shown(336), first_at(2800));
+  for (int x = 336; x > 276; x -= 30) EXPECT_EQ(first_shown(x - 30) - first_shown(x), 1) << x;
 }
 
 TEST(TitleMenuDeathTest, MissingImageExitsNamingTheFile) {

@@ -60,6 +60,9 @@ for i in $(seq 400); do moves+=(mousemove --window "$window" $((100 + i % 600)) 
 xdotool "${moves[@]}"
 hold Left 0.15
 check "after the mouse storm one press of Left moves the piece one column" piece_in_column 7
+# Taps of 20 ms, each pressed and let go between two frames, act as well.
+for _ in $(seq 6); do hold Left 0.02; sleep 0.15; done
+check "six taps of Left of 20 ms move it six columns more" piece_in_column 1
 
 # Pause with an ordinary press, resume with another. The pause looks at
 # Return on every third frame, so a press of 0.3 s always meets one.

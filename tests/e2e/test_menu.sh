@@ -34,6 +34,7 @@ differing_pixels() {
   awk -v n="$n" 'BEGIN { printf "%d\n", (n ~ /^[0-9.e+]+$/) ? n : 999999 }'
 }
 shows() { [[ $(differing_pixels "$1") -eq 0 ]]; }
+shows_now() { screenshot && shows "$1"; }  # shows_now <image>: a fresh screenshot shows it
 # Waits up to ~5 s for the window to show the image.
 wait_for_screen() {
   for _ in $(seq 50); do
@@ -90,13 +91,54 @@ check "taps of Up bring the arrow back to Play" tap_until_row Up 430
 check "a tap of Down moves the arrow from Play to Time attack at y 470" tap_until_row Down 470
 check "Up from Play wraps around to Quit" tap_until_row Up 550
 
+taps=0
+for _ in $(seq 12); do
+  at=$(arrow_row)
+  hold Down 0.02
+  within 1 arrow_not_at "$at" && taps=$((taps + 1))
+done
+check "each of 12 taps of Down of 20 ms moves the arrow ($taps did)" test "$taps" = 12
+check "taps of Up bring the arrow to Quit" tap_until_row Up 550
+
 xdotool keydown Return
 wait_exit "$menu_pid" 5
 xdotool keyup Return
 check "Quit ends the program with status 0 (status $status)" test "$status" = 0
 check "the menu prints nothing on standard output" test ! -s "$work/out.txt"
 
-# --- 2. a missing image -------------------------------------------------------
+# --- 2. a pad: a virtual one plugged into SDL --------------------------------
+cc -shared -fPIC -o "$work/virtual_pad.so" "$source_dir/tools/pad/virtual_pad.c" -ldl -lpthread
+mkfifo "$work/pad"
+pad() { echo "$@" >"$work/pad"; }
+# press <button> <seconds>: Start 6, Back 4, D-pad 11 to 14. The program looks
+# at the virtual pad when it polls: a press must outlast a frame in a game,
+# and in the menu one that outlasts a 100 ms tick may act twice.
+press() { pad button "$1" 1; sleep "$2"; pad button "$1" 0; }
+in_column_7() { [[ $(look piece 1 1 1 2) == "7 "* ]]; }
+LD_PRELOAD="$work/virtual_pad.so" VQ_PAD_FIFO="$work/pad" "$work/game/velquadro" >"$work/out.txt" 2>"$work/err.txt" &
+pad_pid=$!
+pids+=("$pad_pid")
+wait_window "$work/err.txt"
+wait_for_screen "$work/menu_430.png"
+press 12 0.03
+check "the pad's D-pad moves the arrow down" within 3 shows_now "$work/menu_470.png"
+press 11 0.03
+within 3 shows_now "$work/menu_430.png" || true
+press 6 0.15
+check "Start starts a game" within 5 look piece 1 1 1 2
+press 13 0.15
+check "the D-pad moves the piece" within 3 in_column_7
+press 4 0.15
+check "Back ends the game" within 5 look overlay
+press 6 0.15
+check "Start leaves the end screen" within 5 look title
+pad axis 1 -30000; sleep 0.03; pad axis 1 0
+within 3 shows_now "$work/menu_550.png" || true
+press 6 0.15
+wait_exit "$pad_pid" 5
+check "Up and Start on Quit end the program with status 0 (status $status)" test "$status" = 0
+
+# --- 3. a missing image -------------------------------------------------------
 install_game "$work/broken"
 rm "$work/broken/gfx/arrow.png"
 "$work/broken/velquadro" >"$work/out_broken.txt" 2>"$work/err_broken.txt" &
@@ -107,7 +149,7 @@ check "a missing arrow image ends the program with status 1 (status $status)" te
 check "nothing is printed on standard output" test ! -s "$work/out_broken.txt"
 check "standard error names the missing file" grep -q "gfx/arrow.png" "$work/err_broken.txt"
 
-# --- 3. no display at all -------------------------------------------------------
+# --- 4. no display at all -------------------------------------------------------
 (unset DISPLAY WAYLAND_DISPLAY; SDL_VIDEODRIVER=x11 "$work/game/velquadro" >"$work/out_novideo.txt" 2>/dev/null) &
 novideo_pid=$!
 pids+=("$novideo_pid")

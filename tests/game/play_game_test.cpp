@@ -134,6 +134,39 @@ TEST_F(PlayGameTest, PieceKeysThroughARealFrame) {
   }
 }
 
+// A key pressed and let go between two frames acts once, in the next frame,
+// as if held across it (a move or a turn only when the MoveLatch allows it);
+// the frame after does nothing more.
+TEST_F(PlayGameTest, TapsBetweenFramesActOnce) {
+  struct Case {
+    Key tapped;
+    int32_t latch;
+    int32_t top_left;  // after each of two frames
+    std::vector<int32_t> colours;
+    bool over;
+  };
+  const Case cases[] = {{Key::Left, 1, 35, {1, 1, 2, 1}, false}, {Key::Right, 0, 36, {1, 1, 2, 1}, false},
+                        {Key::Down, 1, 36, {1, 1, 1, 2}, false}, {Key::Space, 0, 84, {1, 1, 2, 1}, false},
+                        {Key::Escape, 1, 36, {1, 1, 2, 1}, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.tapped));
+    FakePlatform fake;
+    GameState state;
+    StartGame(fake, state, 0);
+    state.field.piece = Piece{{36, 37, 52, 53}, {1, 1, 2, 1}};
+    state.field.move_latch = c.latch;
+    fake.Tap(c.tapped);
+    EXPECT_EQ(PlayFrame(fake, state), c.over);
+    EXPECT_EQ(state.field.piece.pos[kTopLeft], c.top_left);
+    state.field.move_latch = 1;
+    PlayFrame(fake, state);
+    EXPECT_EQ(state.field.piece.pos[kTopLeft], c.top_left);
+    EXPECT_EQ(std::vector<int32_t>(state.field.piece.colour, state.field.piece.colour + 4), c.colours);
+    fake.Press(Key::Return);
+    EndGame(fake, state, false);
+  }
+}
+
 // The first piece falls one row at frame 10 and again at frame 20.
 TEST_F(PlayGameTest, GravityFirstRunsOnFrameTen) {
   GameRun run;

@@ -1,0 +1,60 @@
+#include "platform/pad_input.h"
+
+namespace vq {
+
+uint32_t PadKeys(const PadState& pad) {
+  const bool* b = pad.button;
+  uint32_t keys = 0;
+  auto hold = [&keys](Key key, bool held) {
+    if (held) keys |= KeyBit(key);
+  };
+  hold(Key::Up, b[kPadUp] || (pad.hat & kHatUp) || pad.stick_y < -kStickDeadZone || b[kPadA]);
+  hold(Key::Down, b[kPadDown] || (pad.hat & kHatDown) || pad.stick_y > kStickDeadZone || b[kPadB]);
+  hold(Key::Left, b[kPadLeft] || (pad.hat & kHatLeft) || pad.stick_x < -kStickDeadZone);
+  hold(Key::Right, b[kPadRight] || (pad.hat & kHatRight) || pad.stick_x > kStickDeadZone);
+  hold(Key::Space, b[kPadX]);
+  hold(Key::Return, b[kPadStart]);
+  hold(Key::Escape, b[kPadBack]);
+  hold(Key::LeftCtrl, b[kPadLeftShoulder] || b[kPadRightShoulder]);
+  return keys;
+}
+
+void KeyInput::SetPad(int index, const PadState& pad) {
+  if (index < 0 || index >= kMostPads) return;
+  pads_[static_cast<size_t>(index)] = pad;
+  uint32_t keys = 0;
+  for (const PadState& each : pads_) keys |= PadKeys(each);
+  const uint32_t went_down = keys & ~pad_keys_;
+  const uint32_t went_up = pad_keys_ & ~keys;
+  pad_keys_ = keys;
+  presses_ |= went_down;
+  for (int k = 0; k < static_cast<int>(Key::Count); ++k) {
+    if (went_down & (1u << k)) PushEvent(EventType::KeyDown);
+    if (went_up & (1u << k)) PushEvent(EventType::KeyUp);
+  }
+}
+
+void KeyInput::ForgetPads() {
+  for (int i = 0; i < kMostPads; ++i) SetPad(i, PadState{});
+}
+
+bool KeyInput::TakePadEvent(EventType* record) {
+  if (count_ == 0) return false;
+  *record = events_[static_cast<size_t>(first_)];
+  first_ = (first_ + 1) % static_cast<int>(events_.size());
+  --count_;
+  return true;
+}
+
+void KeyInput::PushEvent(EventType type) {
+  // When the ring is full the oldest event makes room: only the latest
+  // events matter to the move latch.
+  if (count_ == static_cast<int>(events_.size())) {
+    first_ = (first_ + 1) % static_cast<int>(events_.size());
+    --count_;
+  }
+  events_[static_cast<size_t>((first_ + count_) % static_cast<int>(events_.size()))] = type;
+  ++count_;
+}
+
+}  // namespace vq
