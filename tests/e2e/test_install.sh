@@ -28,7 +28,6 @@ outside=$(while read -r f; do [[ -d $f && ! -L $f || $f =~ $layout ]] || echo "$
 check "every file is in the layout${outside:+, not $outside}" test -z "$outside"
 check "desktop-file-validate and appstreamcli validate pass" bash -c "desktop-file-validate \
   /usr/share/applications/velquadro.desktop && appstreamcli validate --no-net /usr/share/metainfo/*velquadro* >/dev/null"
-
 mkdir "$work/elsewhere" && touch "$work/installed"
 play() {  # play <player|root> [NAME=value...]: an untimed game ended with Escape, with only that environment
   local as=("${as_player[@]}")
@@ -61,7 +60,6 @@ root|HOME=@h XDG_DATA_HOME=@x|mkdir x/velquadro; mkfifo h/p; ln -s ../../h/p x/v
 player|||
 CASES
 check "nothing was written under /usr" test -z "$(find /usr/lib/games/velquadro /usr/share/games/velquadro -newer "$work/installed")"
-
 "${as_root[@]}" dpkg --purge velquadro >/dev/null && installed=
 left=$(while read -r f; do [[ $f != *velquadro* || ! -e $f && ! -L $f ]] || echo "$f"; done <<<"$files")
 check "dpkg --purge leaves none of its files and folders${left:+: $left}" test -z "$left"
