@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "app/image_loading.h"
 #include "game/hiscore_file.h"
@@ -133,7 +134,7 @@ void StartGame(Platform& platform, GameState& state, int32_t time_limit) {
   state.tick_b = 0;
   state.frame_time = 0;
   state.play_time = 0;
-  state.hiscore = ReadHiscore(kHiscorePath);
+  state.hiscore = ReadHiscore(HiscorePath().c_str());
   state.field.move_latch = 1;
   for (int32_t& bar : state.visualiser_bars) bar = std::rand() % 5;
 
@@ -270,7 +271,9 @@ int32_t EndGame(Platform& platform, GameState& state, bool print_summary_and_sto
 
   if (print_summary_and_store_hiscore && state.time_limit == 0 &&
       state.hiscore <= state.field.score) {
-    WriteHiscore(kHiscorePath, state.field.score);
+    // An installed copy makes the player's data folders on its first store.
+    const std::string path = HiscorePath();
+    if (!path.empty() && MakeParentDirectories(path)) WriteHiscore(path.c_str(), state.field.score);
   }
 
   // Music still playing goes on into the title menu; the platform frees it

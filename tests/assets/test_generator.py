@@ -31,8 +31,8 @@ class Generator(unittest.TestCase):
         with tempfile.TemporaryDirectory() as tmp:
             subprocess.run([sys.executable, A.path("tools/gen/generate.py"), "--out", tmp],
                            check=True, stdout=subprocess.DEVNULL)
-            made = files_under(tmp, "gfx") | {"bgm.ogg"}
-            committed = files_under(A.SOURCE_DIR, "gfx") | {"bgm.ogg"}
+            made = files_under(tmp, "gfx") | files_under(tmp, "icons") | {"bgm.ogg"}
+            committed = files_under(A.SOURCE_DIR, "gfx") | files_under(A.SOURCE_DIR, "icons") | {"bgm.ogg"}
             self.assertEqual(made, committed, "the generator makes a different set of files")
             self.assertTrue(set(A.LOADED_IMAGES) <= made, "the generator misses an image the game loads")
             for rel in sorted(made):

@@ -142,5 +142,18 @@ TEST_F(HiscoreFileTest, FailedWriteLeavesTheOldFileWhole) {
   EXPECT_EQ(std::system("test \"$(ls -A)\" = hiscore.dat"), 0);
 }
 
+// An installed copy's hiscore file; never a relative path, which would lead
+// beside the program.
+TEST(PlayerHiscorePathTest, FollowsTheXdgRules) {
+  struct Case { const char* xdg; const char* home; const char* path; };
+  for (const Case& c : {Case{"/data", "/h", "/data/velquadro/hiscore.dat"},
+                        Case{"/", nullptr, "/velquadro/hiscore.dat"},
+                        Case{"", "/h/", "/h/.local/share/velquadro/hiscore.dat"},
+                        Case{"data", "/h", "/h/.local/share/velquadro/hiscore.dat"},
+                        Case{nullptr, "h", ""}, Case{nullptr, nullptr, ""}}) {
+    EXPECT_EQ(PlayerHiscorePath(c.xdg, c.home), c.path) << (c.home ? c.home : "no home");
+  }
+}
+
 }  // namespace
 }  // namespace vq::test

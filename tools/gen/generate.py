@@ -3,7 +3,8 @@
 
     /usr/bin/python3 tools/gen/generate.py [--out DIR] [--only images|music]
 
-DIR defaults to the repository root; the files land in DIR/gfx/ and DIR/bgm.ogg.
+DIR defaults to the repository root; the files land in DIR/gfx/, DIR/bgm.ogg and,
+for the desktop, DIR/icons/<N>x<N>/velquadro.png.
 The output is deterministic: running it twice gives byte-identical files.
 """
 
@@ -16,6 +17,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 
 import common as C  # noqa: E402
+import icon  # noqa: E402
 import music  # noqa: E402
 import skins  # noqa: E402
 import ui  # noqa: E402
@@ -37,6 +39,8 @@ def generate_images(out):
         C.save_png(skins.background(k), os.path.join(d, "bg.png"))
         for name, img in skins.cells(k).items():
             C.save_png(img, os.path.join(d, name + ".png"))
+    for n in icon.SIZES:
+        C.save_png(icon.icon(n), os.path.join(out, "icons", "%dx%d" % (n, n), "velquadro.png"))
 
 
 def main(argv=None):

@@ -27,41 +27,40 @@ SKINS = {
 # ---------------------------------------------------------------------------
 # Cells
 
-def _body_masks():
-    body = C.Mask(CELL, CELL).rrect(1, 1, 29, 29, 5).array()
-    return body
-
-
-def cell(base, kind, marked):
-    """One 30x30 cell. kind is 1 (light, studded) or 2 (dark, grooved)."""
-    w = h = CELL
-    body = _body_masks()
+def cell(base, kind, marked, size=CELL):
+    """One cell, 30x30 in the game. kind is 1 (light, studded) or 2 (dark,
+    grooved). Other sizes (the icons) scale the drawing; only unmarked cells."""
+    assert size == CELL or not marked
+    f = 1 if size == CELL else size / CELL
+    edge = max(1, round(f))  # the bevel's width in pixels
+    w = h = size
+    body = C.Mask(w, h).rrect(1 * f, 1 * f, 29 * f, 29 * f, 5 * f).array()
     c = C.canvas(w, h)
     top = C.lighten(base, 0.22)
     bottom = C.darken(base, 0.25)
     C.over(c, C.vgradient(h, w, top, bottom), body)
 
     # surface pattern, clipped to an inset area so the bevel stays clean
-    inner = C.Mask(w, h).rrect(3, 3, 27, 27, 3).array()
+    inner = C.Mask(w, h).rrect(3 * f, 3 * f, 27 * f, 27 * f, 3 * f).array()
     if kind == 1:
-        ring = C.Mask(w, h).ellipse(9, 9, 21, 21).array()
-        stud = C.Mask(w, h).ellipse(10.5, 10.5, 19.5, 19.5).array()
+        ring = C.Mask(w, h).ellipse(9 * f, 9 * f, 21 * f, 21 * f).array()
+        stud = C.Mask(w, h).ellipse(10.5 * f, 10.5 * f, 19.5 * f, 19.5 * f).array()
         C.over(c, C.rgbf(C.darken(base, 0.35)), ring * 0.7)
         C.over(c, C.vgradient(h, w, C.lighten(base, 0.6), C.lighten(base, 0.1)), stud)
     else:
         m = C.Mask(w, h)
         for k in (10, 20, 30, 40, 50):
-            m.line([(k - 31, 31), (k + 1, -1)], 1.8)
+            m.line([((k - 31) * f, 31 * f), ((k + 1) * f, -1 * f)], 1.8 * f)
         grooves = m.array() * inner
         C.over(c, C.rgbf(C.darken(base, 0.45)), grooves * 0.75)
-        C.over(c, C.rgbf(C.lighten(base, 0.3)), C.shift(grooves, 1, 0) * (1 - grooves) * inner * 0.35)
+        C.over(c, C.rgbf(C.lighten(base, 0.3)), C.shift(grooves, edge, 0) * (1 - grooves) * inner * 0.35)
 
     # bevel: light upper-left edge, dark lower-right edge, soft gloss on top
-    hi = np.clip(body - C.shift(body, 1, 1), 0, 1)
-    lo = np.clip(body - C.shift(body, -1, -1), 0, 1)
+    hi = np.clip(body - C.shift(body, edge, edge), 0, 1)
+    lo = np.clip(body - C.shift(body, -edge, -edge), 0, 1)
     C.over(c, C.rgbf((255, 255, 255)), hi * 0.55)
     C.over(c, C.rgbf((0, 0, 0)), lo * 0.45)
-    gloss = C.Mask(w, h).ellipse(4, 2, 26, 12).array() * body
+    gloss = C.Mask(w, h).ellipse(4 * f, 2 * f, 26 * f, 12 * f).array() * body
     C.over(c, C.rgbf((255, 255, 255)), gloss * 0.16)
 
     if marked:
