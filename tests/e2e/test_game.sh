@@ -49,20 +49,21 @@ cd "$work"
 start_program
 hold Return 0.1
 check "Play draws the first piece (colours 1, 1, 1, 2) in columns 8 and 9" piece_in_column 8
-check "the HUD shows level 1" wait_for number 185 1
-check "the HUD shows score 0" wait_for number 305 0
-check "the HUD shows hiscore 0" wait_for number 365 0
 
 # A storm of mouse motion over the window, then one press of Left: the piece
-# moves one column at once, not seconds later.
+# moves one column at once, not seconds later. Taps of 20 ms, each pressed
+# and let go between two frames, act as well. (An untimed game left alone
+# ends in some 12 s: the piece is moved first, before it lands.)
 moves=()
 for i in $(seq 400); do moves+=(mousemove --window "$window" $((100 + i % 600)) $((100 + i % 400))); done
 xdotool "${moves[@]}"
 hold Left 0.15
 check "after the mouse storm one press of Left moves the piece one column" piece_in_column 7
-# Taps of 20 ms, each pressed and let go between two frames, act as well.
 for _ in $(seq 6); do hold Left 0.02; sleep 0.15; done
 check "six taps of Left of 20 ms move it six columns more" piece_in_column 1
+check "the HUD shows level 1" wait_for number 185 1
+check "the HUD shows score 0" wait_for number 305 0
+check "the HUD shows hiscore 0" wait_for number 365 0
 
 # Pause with an ordinary press, resume with another. The pause looks at
 # Return on every third frame, so a press of 0.3 s always meets one.
@@ -73,7 +74,7 @@ echo "paused game CPU: $pause_cpu% of one core over 5 s"
 check "the pause uses less than 20% of a core ($pause_cpu%)" below "$pause_cpu" 20
 hold Return 0.3
 check "a second press resumes the game" within 3 changes_within 0.25
-check "the game does not pause again" keeps_changing 2
+check "the game does not pause again" keeps_changing 1
 
 hold Escape 0.15
 check "Escape shows the end-screen overlay" wait_for overlay
