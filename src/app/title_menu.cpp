@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
-#include "app/image_loading.h"
-#include "app/number_renderer.h"
+#include "draw/image_loading.h"
+#include "draw/number_renderer.h"
 
 namespace vq {
 

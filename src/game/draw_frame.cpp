@@ -1,6 +1,6 @@
 #include <cstdlib>
 
-#include "app/number_renderer.h"
+#include "draw/number_renderer.h"
 #include "game/game_session.h"
 #include "rules/timeline.h"
 

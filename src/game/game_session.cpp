@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/image_loading.h"
+#include "draw/image_loading.h"
 #include "game/hiscore_file.h"
 #include "rules/scoring.h"
 

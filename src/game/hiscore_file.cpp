@@ -11,7 +11,6 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/program_directory.h"
 
 namespace vq {
 
@@ -152,8 +151,9 @@ std::string FinalTarget(const char* path) {
     ssize_t length = readlink(current.c_str(), target, sizeof target);
     if (length <= 0 || length >= static_cast<ssize_t>(sizeof target)) return "";
     std::string next(target, static_cast<size_t>(length));
-    const std::string directory = DirectoryOf(current);
-    if (next[0] != '/' && !directory.empty()) next = directory + "/" + next;
+    // A relative target is relative to the folder of the link.
+    const std::string::size_type slash = current.rfind('/');
+    if (next[0] != '/' && slash != std::string::npos) next = current.substr(0, slash + 1) + next;
     current = next;
   }
   return "";

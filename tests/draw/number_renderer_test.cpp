@@ -1,4 +1,4 @@
-#include "app/number_renderer.h"
+#include "draw/number_renderer.h"
 
 #include <gtest/gtest.h>
 

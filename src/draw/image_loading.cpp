@@ -1,4 +1,4 @@
-#include "app/image_loading.h"
+#include "draw/image_loading.h"
 
 #include <cstdio>
 #include <cstdlib>
