@@ -10,6 +10,10 @@ Usage (prints its finding, exit status 0 when the check holds):
   game_screen.py title  SHOT GFX               the title screen is shown (above
                                                 the menu items)
   game_screen.py arrow  SHOT GFX               menu item the arrow points at (0-3)
+  game_screen.py shows  SHOT GFX PICTURE [ROWS] SHOT shows the 800x600 PICTURE scaled
+                                                to its height, centred, black at the
+                                                sides; ROWS ("0-90,515-600") limits
+                                                the comparison to those rows of PICTURE
 """
 import sys
 
@@ -18,6 +22,8 @@ from PIL import Image
 
 # SDL's blending and ours round a little differently.
 TOLERANCE = 12
+# A picture scaled up by SDL against the same picture scaled by PIL.
+SCALED_TOLERANCE = 24
 
 
 def load(path):
@@ -64,6 +70,23 @@ def shows_number(shot, gfx, y, value):
     return bool((np.abs(expected - actual).max(axis=2) <= TOLERANCE).all())
 
 
+def shows_scaled(shot, picture, rows):
+    height, width = shot.shape[:2]
+    scale = height / picture.shape[0]
+    scaled_width = round(picture.shape[1] * scale)
+    left = (width - scaled_width) // 2
+    bars = np.concatenate([shot[:, :left, :3].ravel(), shot[:, left + scaled_width:, :3].ravel()])
+    if bars.size and bars.max() > TOLERANCE:
+        return False
+    image = Image.fromarray(picture[:, :, :3].astype(np.uint8))
+    expected = np.asarray(image.resize((scaled_width, height), Image.BILINEAR)).astype(int)
+    diff = np.abs(shot[:, left:left + scaled_width, :3] - expected).max(axis=2)
+    if rows:
+        bands = [[int(v) for v in band.split("-")] for band in rows.split(",")]
+        diff = np.concatenate([diff[int(top * scale):int(bottom * scale)] for top, bottom in bands])
+    return bool(diff.max() <= (TOLERANCE if scale == 1 else SCALED_TOLERANCE))
+
+
 def main(argv):
     command, shot_path, gfx = argv[1], argv[2], argv[3]
     shot = load(shot_path)
@@ -89,6 +112,10 @@ def main(argv):
         rows = [i for i in range(4) if opaque_match(shot, arrow, 130, 430 + 40 * i)]
         print(rows[0] if len(rows) == 1 else "none")
         return 0 if len(rows) == 1 else 1
+    if command == "shows":
+        ok = shows_scaled(shot, load(argv[4]), argv[5] if len(argv) > 5 else "")
+        print("yes" if ok else "no")
+        return 0 if ok else 1
     print(__doc__, file=sys.stderr)
     return 2
 
