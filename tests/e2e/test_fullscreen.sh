@@ -21,6 +21,7 @@ toggle() {  # toggle <WxH>: F until the window has that size
   done
   return 1
 }
+window_gone() { ! xdotool getwindowname "$window" >/dev/null 2>&1; }  # after its program was killed
 # The rows of a game's picture that only the skin's background covers.
 still_rows=0-90,515-600
 
@@ -53,6 +54,7 @@ check "F again gives back the window" toggle 800x600
 screenshot back
 check "with the game in it" shows back "$gfx/1/bg.png" "$still_rows"
 stop_process "$pid"
+within 5 window_gone
 
 # --- 3. how frames reach the screen -----------------------------------------------
 # OpenGL (Mesa's libraries mapped) only where the player's settings ask for it.
@@ -61,11 +63,14 @@ while read -r expected settings; do
   pid=$!
   pids+=("$pid")
   wait_window
-  wait_for title || true
-  got=software
-  grep -q -E 'libGLX|_dri\.so' "/proc/$pid/maps" && got=opengl
+  got="no title menu"
+  if wait_for title; then
+    got=software
+    grep -q -E 'libGLX|_dri\.so' "/proc/$pid/maps" && got=opengl
+  fi
   check "with ${settings/#-/no SDL settings}: $expected ($got)" test "$got" = "$expected"
   stop_process "$pid"
+  within 5 window_gone
 done <<'CASES'
 software -
 software SDL_RENDER_DRIVER=software
