@@ -11,10 +11,8 @@
 #   vq_setup <name> <path-to-velquadro> <source-dir>
 # which sets program, source_dir, gfx and work (/tmp/vq_<name>_XXXXXX), and
 # exports DISPLAY and SDL_AUDIODRIVER=dummy. Add the id of every process you
-# start to `pids`. The screen is 800x600 without a window manager; with
-# `vq_setup <name> <program> <source-dir> desktop` it is 1920x1080 with
-# openbox managing the windows, as on a player's desktop (full screen is only
-# scaled to the screen where a window manager runs).
+# start to `pids`. A 4th argument "desktop" makes the screen 1920x1080 with
+# openbox managing it (full screen is only scaled where a window manager runs).
 
 pids=()
 xvfb_pid=""
@@ -30,8 +28,7 @@ vq_setup() {  # vq_setup <name> <path-to-velquadro> <source-dir> [desktop]
   gfx=$source_dir/gfx
   work=$(mktemp -d "/tmp/vq_$1_XXXXXX")
   trap vq_cleanup EXIT
-  local screen=800x600x24
-  [[ ${4:-} == desktop ]] && screen=1920x1080x24
+  local screen=800x600x24; [[ ${4:-} != desktop ]] || screen=1920x1080x24
   # A virtual screen on a free display.
   Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
   xvfb_pid=$!
@@ -41,11 +38,9 @@ vq_setup() {  # vq_setup <name> <path-to-velquadro> <source-dir> [desktop]
   export SDL_AUDIODRIVER=dummy
   [[ ${4:-} == desktop ]] || return 0
   # openbox runs its --startup command once it manages the screen.
-  XDG_CACHE_HOME=$work XDG_CONFIG_HOME=$work openbox --sm-disable --startup "touch $work/wm_ready" \
-    >"$work/openbox.log" 2>&1 &
+  XDG_CACHE_HOME=$work XDG_CONFIG_HOME=$work openbox --sm-disable --startup "touch $work/wm" >/dev/null 2>&1 &
   wm_pid=$!
-  for _ in $(seq 100); do [[ -e $work/wm_ready ]] && break; sleep 0.1; done
-  [[ -e $work/wm_ready ]] || { echo "FAILED: openbox did not start"; cat "$work/openbox.log"; exit 1; }
+  within 10 test -e "$work/wm" || { echo "FAILED: openbox did not start"; exit 1; }
 }
 stop_process() {  # stop_process <pid>
   kill -KILL "$1" 2>/dev/null || true
@@ -111,10 +106,9 @@ wait_exit() {  # wait_exit <pid> <seconds>: sets status, or "hang" and kills it
   fi
 }
 
-window_size() {  # the window's width x height, e.g. 800x600
-  xdotool getwindowgeometry --shell "$window" 2>/dev/null | awk -F= '/^WIDTH/ { w = $2 } /^HEIGHT/ { h = $2 } END { print w "x" h }'
+window_is() {  # window_is <width>x<height>
+  [[ $(xdotool getwindowgeometry --shell "$window" 2>/dev/null | awk -F= '/^(WIDTH|HEIGHT)/ { printf $2 "x" }') == "$1x" ]]
 }
-window_is() { [[ $(window_size) == "$1" ]]; }  # window_is <WxH>
 
 hold() {  # hold <key> <seconds>
   xdotool keydown "$1"
