@@ -18,8 +18,8 @@ namespace vq {
 
 // How an image reaches the screen: through SDL's blitter, or, for an image in
 // the screen's own format, copied row by row or blended with BlendRow, which
-// write the very pixels SDL's blitter writes for such an image, in a third of
-// the time for the blended ones.
+// write the very pixels SDL's blitter writes for such an image, the blended
+// ones in a third to a half of the time.
 enum class Drawing { Sdl, Copy, Blend };
 
 // A loaded image: its surface, the parts of it that blits draw, and how.
@@ -151,8 +151,8 @@ void ChooseLightPresentation() {
   // Every frame is finished in memory; SDL 2 only has to show it. Its
   // software renderer writing straight into the window's own framebuffer does
   // that with a few copies, where its default goes through OpenGL, which on a
-  // machine without a graphics card is Mesa's software rasteriser: five times
-  // the CPU and some 80 MB more, for the same picture. Both settings are
+  // machine without a graphics card is Mesa's software rasteriser: four times
+  // the CPU and some 90 MB more, for the same picture. Both settings are
   // needed: the software renderer alone still presents its framebuffer
   // through OpenGL.
   //
