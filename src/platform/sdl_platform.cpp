@@ -4,25 +4,35 @@
 #include <SDL_image.h>
 #include <SDL_mixer.h>
 
+#include <strings.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
+#include "platform/alpha_blend.h"
 #include "platform/visible_parts.h"
 
 namespace vq {
+
+// How an image reaches the screen: through SDL's blitter, or, for an image in
+// the screen's own format, copied row by row or blended with BlendRow, which
+// write the very pixels SDL's blitter writes for such an image, the blended
+// ones in a third to a half of the time.
+enum class Drawing { Sdl, Copy, Blend };
+
+// A loaded image: its surface, the parts of it that blits draw, and how.
+struct SdlImage {
+  SDL_Surface* surface;
+  std::vector<PixelRect> parts;
+  Drawing drawing;
+};
 
 namespace {
 
 constexpr int kScreenWidth = 800;
 constexpr int kScreenHeight = 600;
-
-// A loaded image: its surface and the parts of it that blits draw.
-struct SdlImage {
-  SDL_Surface* surface;
-  std::vector<PixelRect> parts;
-};
 
 SdlImage* AsSdlImage(Image* image) { return reinterpret_cast<SdlImage*>(image); }
 const SdlImage* AsSdlImage(const Image* image) { return reinterpret_cast<const SdlImage*>(image); }
@@ -46,6 +56,20 @@ std::vector<PixelRect> SurfaceParts(SDL_Surface* surface) {
   SDL_UnlockSurface(surface);
   return parts;
 }
+// Copy for the screen's format without alpha; Blend for the same colours with
+// 8-bit alpha in the top byte, blended by it; SDL for anything else (a colour
+// key, a surface-wide alpha, another layout).
+Drawing DrawingFor(const SDL_Surface* image, const SDL_Surface* screen) {
+  const SDL_PixelFormat* from = image->format;
+  const SDL_PixelFormat* to = screen->format;
+  const bool same_colours = from->BytesPerPixel == 4 && to->BytesPerPixel == 4 && from->Rmask == to->Rmask &&
+                            from->Gmask == to->Gmask && from->Bmask == to->Bmask;
+  if (!same_colours || (image->flags & SDL_SRCCOLORKEY)) return Drawing::Sdl;
+  if (!(image->flags & SDL_SRCALPHA)) return from->Amask == to->Amask ? Drawing::Copy : Drawing::Sdl;
+  return from->Amask == 0xFF000000u && to->Amask == 0 && from->alpha == SDL_ALPHA_OPAQUE ? Drawing::Blend
+                                                                                        : Drawing::Sdl;
+}
+
 Mix_Music* AsMixMusic(Music* music) { return reinterpret_cast<Mix_Music*>(music); }
 
 SDLKey SdlKeyOf(Key key) {
@@ -121,9 +145,34 @@ void ShutdownSdl() { SDL_Quit(); }
 
 SdlPlatform::SdlPlatform(bool convert_images) : convert_images_(convert_images) {}
 
+namespace {
+
+void ChooseLightPresentation() {
+  // Every frame is finished in memory; SDL 2 only has to show it. Its
+  // software renderer writing straight into the window's own framebuffer does
+  // that with a few copies, where its default goes through OpenGL, which on a
+  // machine without a graphics card is Mesa's software rasteriser: four times
+  // the CPU and some 90 MB more, for the same picture. Both settings are
+  // needed: the software renderer alone still presents its framebuffer
+  // through OpenGL.
+  //
+  // The player's own settings win. One who asks for an accelerated window
+  // framebuffer gets SDL's accelerated renderer too, as without our default,
+  // rather than a software renderer drawing into an OpenGL texture; one who
+  // names a renderer keeps it, and a software one gets the plain framebuffer.
+  const char* acceleration = std::getenv("SDL_FRAMEBUFFER_ACCELERATION");
+  if (!acceleration || acceleration[0] == '0' || strcasecmp(acceleration, "false") == 0) {
+    setenv("SDL_RENDER_DRIVER", "software", 0);
+  }
+  setenv("SDL_FRAMEBUFFER_ACCELERATION", "0", 0);
+}
+
+}  // namespace
+
 bool SdlPlatform::StartVideo() {
   // Every pad in one standard layout, unless the player chose otherwise.
   setenv("SDL12COMPAT_USE_GAME_CONTROLLERS", "1", 0);
+  ChooseLightPresentation();
   if (SDL_Init(SDL_INIT_VIDEO) != 0) return false;
   // Without any display SDL falls back to drawing into memory that nobody
   // sees: the program would wait forever for keys that cannot be pressed.
@@ -212,7 +261,7 @@ bool SdlPlatform::TakePress(Key key) { return input_.TakePress(key); }
 Image* SdlPlatform::LoadImage(const char* path) {
   SDL_Surface* loaded = IMG_Load(path);
   if (!loaded) return nullptr;
-  auto* image = new SdlImage{loaded, {PixelRect{0, 0, loaded->w, loaded->h}}};
+  auto* image = new SdlImage{loaded, {PixelRect{0, 0, loaded->w, loaded->h}}, Drawing::Sdl};
   if (convert_images_ && SDL_GetVideoSurface()) {
     // Images with an alpha channel keep it; the others take the screen's
     // format exactly.
@@ -225,6 +274,7 @@ Image* SdlPlatform::LoadImage(const char* path) {
     // Only what can change the screen is blitted: the panels and frames are
     // mostly empty space.
     image->parts = SurfaceParts(image->surface);
+    image->drawing = DrawingFor(image->surface, SDL_GetVideoSurface());
   }
   return reinterpret_cast<Image*>(image);
 }
@@ -256,11 +306,12 @@ void SdlPlatform::BlitRegion(Image* image, int sx, int sy, int w, int h, int x, 
     const int right = std::min(sx + w, part.x + part.w);
     const int bottom = std::min(sy + h, part.y + part.h);
     if (left >= right || top >= bottom) continue;
-    BlitClipped(sdl_image->surface, left, top, right - left, bottom - top, x + left - sx, y + top - sy);
+    BlitClipped(*sdl_image, left, top, right - left, bottom - top, x + left - sx, y + top - sy);
   }
 }
 
-void SdlPlatform::BlitClipped(SDL_Surface* surface, int sx, int sy, int w, int h, int x, int y) {
+void SdlPlatform::BlitClipped(const SdlImage& image, int sx, int sy, int w, int h, int x, int y) {
+  SDL_Surface* surface = image.surface;
   // Clip here, in int, against the image and the screen: SDL's rectangles hold
   // 16-bit values, and a rectangle partly left of the image must lose the
   // columns that are not there rather than wrap around.
@@ -273,6 +324,18 @@ void SdlPlatform::BlitClipped(SDL_Surface* surface, int sx, int sy, int w, int h
   w = std::min(w, screen_->w - x);
   h = std::min(h, screen_->h - y);
   if (w <= 0 || h <= 0) return;
+  if (image.drawing != Drawing::Sdl && !SDL_MUSTLOCK(screen_) && !SDL_MUSTLOCK(surface)) {
+    const Uint8* from = static_cast<const Uint8*>(surface->pixels) + sy * surface->pitch + sx * 4;
+    Uint8* to = static_cast<Uint8*>(screen_->pixels) + y * screen_->pitch + x * 4;
+    for (int row = 0; row < h; ++row, from += surface->pitch, to += screen_->pitch) {
+      if (image.drawing == Drawing::Copy) {
+        std::memcpy(to, from, static_cast<size_t>(w) * 4);
+      } else {
+        BlendRow(from, to, w);
+      }
+    }
+    return;
+  }
   SDL_Rect source{static_cast<Sint16>(sx), static_cast<Sint16>(sy), static_cast<Uint16>(w),
                   static_cast<Uint16>(h)};
   SDL_Rect destination{static_cast<Sint16>(x), static_cast<Sint16>(y), 0, 0};

@@ -14,6 +14,8 @@ struct _SDL_Joystick;
 
 namespace vq {
 
+struct SdlImage;
+
 // The exit handler that main registers with atexit; its only action is
 // SDL_Quit().
 void ShutdownSdl();
@@ -59,9 +61,9 @@ class SdlPlatform : public Platform {
 
  private:
   void FreeStoppedMusic();
-  // Blits the source rectangle of the surface to (x, y), clipped to the
-  // surface and the screen.
-  void BlitClipped(SDL_Surface* surface, int sx, int sy, int w, int h, int x, int y);
+  // Draws the source rectangle of the image at (x, y), clipped to the image
+  // and the screen.
+  void BlitClipped(const SdlImage& image, int sx, int sy, int w, int h, int x, int y);
 
   bool convert_images_;
   SDL_Surface* screen_ = nullptr;

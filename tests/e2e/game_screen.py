@@ -10,6 +10,8 @@ Usage (prints its finding, exit status 0 when the check holds):
   game_screen.py title  SHOT GFX               the title screen is shown (above
                                                 the menu items)
   game_screen.py arrow  SHOT GFX               menu item the arrow points at (0-3)
+  game_screen.py shows  SHOT GFX PICTURE [ROWS] PICTURE scaled to the height, centred between
+                                                black bars (only ROWS "0-90,515-600" of it)
 """
 import sys
 
@@ -64,6 +66,18 @@ def shows_number(shot, gfx, y, value):
     return bool((np.abs(expected - actual).max(axis=2) <= TOLERANCE).all())
 
 
+def shows_scaled(shot, picture, rows):
+    """SDL's linear scaler against PIL's, within twice the tolerance."""
+    scale = shot.shape[0] / picture.shape[0]
+    width = round(picture.shape[1] * scale)
+    left = (shot.shape[1] - width) // 2
+    image = Image.fromarray(picture[:, :, :3].astype(np.uint8)).resize((width, shot.shape[0]), Image.BILINEAR)
+    expected = np.pad(np.asarray(image), ((0, 0), (left, shot.shape[1] - width - left), (0, 0)))  # black bars
+    diff = np.abs(shot[:, :, :3] - expected).max(axis=2)
+    bands = [[int(v) for v in band.split("-")] for band in rows.split(",")] if rows else [[0, picture.shape[0]]]
+    return bool(max(diff[int(top * scale):int(bottom * scale)].max() for top, bottom in bands) <= 2 * TOLERANCE)
+
+
 def main(argv):
     command, shot_path, gfx = argv[1], argv[2], argv[3]
     shot = load(shot_path)
@@ -89,6 +103,10 @@ def main(argv):
         rows = [i for i in range(4) if opaque_match(shot, arrow, 130, 430 + 40 * i)]
         print(rows[0] if len(rows) == 1 else "none")
         return 0 if len(rows) == 1 else 1
+    if command == "shows":
+        ok = shows_scaled(shot, load(argv[4]), argv[5] if len(argv) > 5 else "")
+        print("yes" if ok else "no")
+        return 0 if ok else 1
     print(__doc__, file=sys.stderr)
     return 2
 

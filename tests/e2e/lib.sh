@@ -11,28 +11,36 @@
 #   vq_setup <name> <path-to-velquadro> <source-dir>
 # which sets program, source_dir, gfx and work (/tmp/vq_<name>_XXXXXX), and
 # exports DISPLAY and SDL_AUDIODRIVER=dummy. Add the id of every process you
-# start to `pids`.
+# start to `pids`. A 4th argument "desktop" makes the screen 1920x1080 with
+# openbox managing it (full screen is only scaled where a window manager runs).
 
 pids=()
 xvfb_pid=""
+wm_pid=""
 window=""
 status=""
 passes=0
 failures=0
 
-vq_setup() {  # vq_setup <name> <path-to-velquadro> <source-dir>
+vq_setup() {  # vq_setup <name> <path-to-velquadro> <source-dir> [desktop]
   program=$(readlink -f "$2")
   source_dir=$(readlink -f "$3")
   gfx=$source_dir/gfx
   work=$(mktemp -d "/tmp/vq_$1_XXXXXX")
   trap vq_cleanup EXIT
+  local screen=800x600x24; [[ ${4:-} != desktop ]] || screen=1920x1080x24
   # A virtual screen on a free display.
-  Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+  Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
   xvfb_pid=$!
   for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.1; done
   [[ -s $work/display ]] || { echo "FAILED: Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
   export DISPLAY=":$(head -1 "$work/display")"
   export SDL_AUDIODRIVER=dummy
+  [[ ${4:-} == desktop ]] || return 0
+  # openbox runs its --startup command once it manages the screen.
+  XDG_CACHE_HOME=$work XDG_CONFIG_HOME=$work openbox --sm-disable --startup "touch $work/wm" >/dev/null 2>&1 &
+  wm_pid=$!
+  within 10 test -e "$work/wm" || { echo "FAILED: openbox did not start"; exit 1; }
 }
 stop_process() {  # stop_process <pid>
   kill -KILL "$1" 2>/dev/null || true
@@ -40,7 +48,7 @@ stop_process() {  # stop_process <pid>
 }
 vq_cleanup() {
   local p
-  for p in "${pids[@]}" $xvfb_pid; do stop_process "$p"; done
+  for p in "${pids[@]}" $wm_pid $xvfb_pid; do stop_process "$p"; done
   chmod -R u+w "$work" 2>/dev/null || true
   rm -rf "$work"
 }
@@ -96,6 +104,10 @@ wait_exit() {  # wait_exit <pid> <seconds>: sets status, or "hang" and kills it
   else
     status=$?
   fi
+}
+
+window_is() {  # window_is <width>x<height>
+  [[ $(xdotool getwindowgeometry --shell "$window" 2>/dev/null | awk -F= '/^(WIDTH|HEIGHT)/ { printf $2 "x" }') == "$1x" ]]
 }
 
 hold() {  # hold <key> <seconds>

@@ -6,7 +6,9 @@
 namespace vq {
 
 // Arguments after the mode: [frames]. Prints the median and the 99th
-// percentile of each variant and the ratio line; returns the exit status.
+// percentile of each variant, the sums of their screens, and last what the
+// converted frame costs against one copy of the screen's memory, timed in
+// the same run; returns the exit status.
 int FrameBench(int argc, char** argv);
 
 }  // namespace vq

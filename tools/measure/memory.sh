@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Peak resident memory of the real program under a virtual X server, measured
-# by /usr/bin/time -v: once for the title menu alone, once for a session of an
-# untimed game and a demo, each played for the given number of seconds.
+# Peak resident memory of the real program on a virtual 1920x1080 screen with
+# a window manager, measured by /usr/bin/time -v: once for the title menu
+# alone, once for a session of an untimed game and a demo, each played for the
+# given number of seconds; the kernel's high-water mark of the session's
+# program after the game, before the demo, gives the title menu and a game.
 # Usage: tools/measure/memory.sh <path-to-velquadro> [seconds per game, default 20]
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../../tests/e2e/lib.sh"
-vq_setup measure "$1" "$(dirname "${BASH_SOURCE[0]}")/../.."
+vq_setup measure "$1" "$(dirname "${BASH_SOURCE[0]}")/../.." desktop
 seconds=${2:-20}
 [[ -x /usr/bin/time ]] || { echo "needs /usr/bin/time (Debian package time)" >&2; exit 1; }
 
@@ -44,6 +46,8 @@ echo "title menu alone: peak resident memory $peak KiB"
 start
 hold Return 0.1
 play "$seconds"
+game_peak=$(awk '/^VmHWM:/ { print $2 }' "/proc/$(pgrep -P "$pid")/status")
+echo "title menu and an untimed game of $seconds s: peak resident memory $game_peak KiB"
 tap_until_arrow Down 2 || { echo "Demo not reached" >&2; exit 1; }
 hold Return 0.1
 play "$seconds"

@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
-# Start-up times of the real program under a virtual X server: from process
-# start to the first title frame, and from pressing Return on Play to the
-# first game frame. A preloaded shim (flip_times.c) stamps every flip with the
+# Start-up times of the real program on a virtual 1920x1080 screen with a
+# window manager: from process start to the first title frame, and from
+# pressing Return on Play to the first game frame. A preloaded shim (flip_times.c) stamps every flip with the
 # monotonic clock; the script stamps the start and the key press with the same
 # clock. Prints one line per run and the medians.
 # Usage: tools/measure/startup.sh <path-to-velquadro> [runs, default 10]
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../../tests/e2e/lib.sh"
-vq_setup measure "$1" "$(dirname "${BASH_SOURCE[0]}")/../.."
+vq_setup measure "$1" "$(dirname "${BASH_SOURCE[0]}")/../.." desktop
 runs=${2:-10}
 build_flip_shim
 
