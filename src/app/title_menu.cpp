@@ -14,9 +14,9 @@ struct MenuState {
   int32_t selection = kItemPlay;
   int32_t time_limit = kTimeLimitStart;
   bool quit = false;
-  bool idle = false;           // nothing changed since the last redraw
+  bool idle = false;               // nothing changed since the last redraw
   uint32_t key_tick = UINT32_MAX;  // ticks / 100 at the previous pass
-  bool f_released = true;      // F has been up since it last acted
+  bool f_released = true;          // F has been up since it last acted
 };
 
 // Presses made while a game ran belong to that game.
@@ -70,8 +70,7 @@ void ReturnKey(Platform& platform, const MenuGames& games, MenuState& s) {
       s.quit = true;
       s.idle = false;
       return;
-    default:
-      return;
+    default: return;
   }
   if (result == kQuitProgram) s.quit = true;
   // F held through the game (it toggles full screen there too) does not act

@@ -10,9 +10,9 @@ namespace vq {
 namespace {
 
 constexpr int32_t kBottomRowStart = 144;  // index of the bottom row's first cell
-constexpr int32_t kPushDownGate = 80;      // targets at or above this index get no push-down
-constexpr int32_t kSpawnColumn = 8;        // left column of a new piece
-constexpr int32_t kLockLookAhead = 200;    // frames FramesToLock plays at most
+constexpr int32_t kPushDownGate = 80;     // targets at or above this index get no push-down
+constexpr int32_t kSpawnColumn = 8;       // left column of a new piece
+constexpr int32_t kLockLookAhead = 200;   // frames FramesToLock plays at most
 
 // Row of a position, also for the two rows above the Board (-2 and -1).
 int32_t RowOf(int32_t position) { return (position + 32) / kColumns - 2; }
@@ -20,8 +20,7 @@ int32_t RowOf(int32_t position) { return (position + 32) / kColumns - 2; }
 int32_t ColourOf(int32_t code) { return code == kColourOne || code == kMarkedOne ? 1 : 2; }
 
 bool OneColour(const Piece& piece) {
-  return piece.colour[kTopRight] == piece.colour[kTopLeft] &&
-         piece.colour[kBottomLeft] == piece.colour[kTopLeft] &&
+  return piece.colour[kTopRight] == piece.colour[kTopLeft] && piece.colour[kBottomLeft] == piece.colour[kTopLeft] &&
          piece.colour[kBottomRight] == piece.colour[kTopLeft];
 }
 
@@ -58,9 +57,7 @@ int32_t SpawnColumnsHeight(const int32_t rest[4]) {
   for (int corner = 0; corner < 4; ++corner) {
     const int32_t column = rest[corner] % kColumns;
     const int32_t cell_height = kRows - rest[corner] / kColumns;
-    if ((column == kSpawnColumn || column == kSpawnColumn + 1) && cell_height > height) {
-      height = cell_height;
-    }
+    if ((column == kSpawnColumn || column == kSpawnColumn + 1) && cell_height > height) { height = cell_height; }
   }
   return height;
 }
@@ -74,8 +71,7 @@ void StartAutopilot(Autopilot& autopilot, bool search) {
   autopilot.search = search;
 }
 
-bool RestingPlace(const int32_t board[kCells], int32_t bottom_row, int32_t left_column,
-                  int32_t rest[4]) {
+bool RestingPlace(const int32_t board[kCells], int32_t bottom_row, int32_t left_column, int32_t rest[4]) {
   for (int32_t side = 0; side < 2; ++side) {
     const int32_t column = left_column + side;
     int32_t row = bottom_row;
@@ -87,8 +83,7 @@ bool RestingPlace(const int32_t board[kCells], int32_t bottom_row, int32_t left_
   return true;
 }
 
-PlacementScore ScorePlacement(const int32_t board[kCells], const int32_t rest[4],
-                              const int32_t colours[4]) {
+PlacementScore ScorePlacement(const int32_t board[kCells], const int32_t rest[4], const int32_t colours[4]) {
   PlacementScore score{};
   int32_t after[kCells];
   for (int32_t i = 0; i < kCells; ++i) after[i] = board[i];
@@ -126,8 +121,8 @@ PlacementScore ScorePlacement(const int32_t board[kCells], const int32_t rest[4]
 
   const int32_t top = rest[kTopLeft] < rest[kTopRight] ? rest[kTopLeft] : rest[kTopRight];
   score.height = kRows - top / kColumns;
-  score.total = kSquareWeight * score.squares + kTouchWeight * score.touches -
-                kHeightWeight * score.height - kHoleWeight * score.holes;
+  score.total = kSquareWeight * score.squares + kTouchWeight * score.touches - kHeightWeight * score.height -
+                kHoleWeight * score.holes;
   return score;
 }
 
@@ -158,12 +153,9 @@ bool SearchPlacement(const Playfield& field, Placement* best) {
 
   // The columns the piece can reach sideways from where it is now.
   int32_t lowest = start;
-  for (Piece probe = piece; lowest > 0 && SideStepFree(field.board, probe, -1); Shift(probe, -1)) {
-    --lowest;
-  }
+  for (Piece probe = piece; lowest > 0 && SideStepFree(field.board, probe, -1); Shift(probe, -1)) { --lowest; }
   int32_t highest = start;
-  for (Piece probe = piece; highest < kColumns - 2 && SideStepFree(field.board, probe, +1);
-       Shift(probe, +1)) {
+  for (Piece probe = piece; highest < kColumns - 2 && SideStepFree(field.board, probe, +1); Shift(probe, +1)) {
     ++highest;
   }
 
@@ -176,8 +168,8 @@ bool SearchPlacement(const Playfield& field, Placement* best) {
       if (column < lowest || column > highest) continue;
       int32_t rest[4];
       if (!RestingPlace(field.board, bottom_row, column, rest)) continue;
-      const int32_t cost = kLockStepCost * (FramesToLock(field, column) / 10) +
-                           kSpawnColumnCost * SpawnColumnsHeight(rest);
+      const int32_t cost =
+          kLockStepCost * (FramesToLock(field, column) / 10) + kSpawnColumnCost * SpawnColumnsHeight(rest);
       Piece turned = piece;
       for (int32_t turns = 0; turns < 4; ++turns, RotateClockwise(turned)) {
         const int32_t score = ScorePlacement(field.board, rest, turned.colour).total;
@@ -212,9 +204,7 @@ void AutopilotDecision(const Playfield& field, Autopilot& autopilot) {
 
 void TargetRise(const Playfield& field, Autopilot& autopilot) {
   if (autopilot.target < 0 || autopilot.target >= kCells) return;
-  while (autopilot.target >= kColumns && field.board[autopilot.target] != kEmpty) {
-    autopilot.target -= kColumns;
-  }
+  while (autopilot.target >= kColumns && field.board[autopilot.target] != kEmpty) { autopilot.target -= kColumns; }
 }
 
 void GiveTurns(Playfield& field, Autopilot& autopilot) {

@@ -57,12 +57,10 @@ constexpr int32_t kSpawnColumnCost = 2;
 // landing). Returns false when the piece would rest with a cell above the
 // Board, which ends the game. rest[] gets the four resting positions in the
 // order top-left, top-right, bottom-left, bottom-right.
-bool RestingPlace(const int32_t board[kCells], int32_t bottom_row, int32_t left_column,
-                  int32_t rest[4]);
+bool RestingPlace(const int32_t board[kCells], int32_t bottom_row, int32_t left_column, int32_t rest[4]);
 
 // Scores the piece with the given colours resting at rest[] on the board.
-PlacementScore ScorePlacement(const int32_t board[kCells], const int32_t rest[4],
-                              const int32_t colours[4]);
+PlacementScore ScorePlacement(const int32_t board[kCells], const int32_t rest[4], const int32_t colours[4]);
 
 // Frames from now until the gravity step that locks the piece when the
 // Autopilot steers it from where it is to left_column: its sideways trip, the

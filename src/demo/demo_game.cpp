@@ -13,8 +13,7 @@ int32_t RunDemoGame(Platform& platform, bool search, DemoOutcome* outcome) {
   StartDemo(platform, state, search);
   // 11. A frame that ended the game has been shown in full: the end screen,
   //     without the summary and without touching the hiscore file.
-  while (!DemoFrame(platform, state)) {
-  }
+  while (!DemoFrame(platform, state)) {}
   if (outcome) *outcome = DemoOutcome{state.game.field.score, state.game.field.frame_counter};
   return EndGame(platform, state.game, false);
 }

@@ -46,8 +46,8 @@ void DrawNumber(Platform& platform, Image* digit_strip, int32_t value, int left_
   // pixels of the glyph to its right.
   const int height = platform.ImageHeight(digit_strip);
   for (int32_t i = 0; i <= n; ++i) {
-    platform.BlitRegion(digit_strip, kGlyphWidth * digit[i], 0, kGlyphWidth, height,
-                        left_x + kGlyphAdvance * (n - i), top_y);
+    platform.BlitRegion(digit_strip, kGlyphWidth * digit[i], 0, kGlyphWidth, height, left_x + kGlyphAdvance * (n - i),
+                        top_y);
   }
 }
 

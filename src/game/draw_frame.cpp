@@ -79,8 +79,7 @@ void SweepWithSparks(Platform& platform, GameState& state) {
 
 void DrawFrame(Platform& platform, GameState& state) {
   Image* const* skin = CurrentSkin(state);
-  const CellPainter cells{platform, skin, platform.ImageWidth(skin[kSkinSq1]),
-                          platform.ImageHeight(skin[kSkinSq1])};
+  const CellPainter cells{platform, skin, platform.ImageWidth(skin[kSkinSq1]), platform.ImageHeight(skin[kSkinSq1])};
   Playfield& field = state.field;
 
   // 1. Background of the skin on show.

@@ -30,9 +30,7 @@ const char* const kSkinPaths[kSkinCount][kSkinImages] = {
 void LoadImages(Platform& platform, GameImages& images) {
   Image** skin1 = images.skins[0];
   images.grid = LoadImageOrExit(platform, "gfx/grid.png");
-  for (int role = 0; role < kSkinImages; ++role) {
-    skin1[role] = LoadImageOrExit(platform, kSkinPaths[0][role]);
-  }
+  for (int role = 0; role < kSkinImages; ++role) { skin1[role] = LoadImageOrExit(platform, kSkinPaths[0][role]); }
   images.tempo = LoadImageOrExit(platform, "gfx/tempo.png");
   images.numbers = LoadImageOrExit(platform, "gfx/numbers.png");
   images.dead = LoadImageOrExit(platform, "gfx/dead.png");
@@ -184,15 +182,11 @@ unsigned ReseedValue(std::time_t now, int32_t frame_counter) {
 }
 
 void Reseed(Platform& platform, GameState& state) {
-  if (state.field.frame_counter % 20 == 0) {
-    std::srand(ReseedValue(platform.Time(), state.field.frame_counter));
-  }
+  if (state.field.frame_counter % 20 == 0) { std::srand(ReseedValue(platform.Time(), state.field.frame_counter)); }
 }
 
 void CheckTimeLimit(GameState& state) {
-  if (state.time_limit != 0 && state.play_time / 1000 >= state.time_limit) {
-    state.field.game_over = 1;
-  }
+  if (state.time_limit != 0 && state.play_time / 1000 >= state.time_limit) { state.field.game_over = 1; }
 }
 
 void PollInput(Platform& platform, GameState& state) { PollWhileWaiting(platform, state); }
@@ -208,8 +202,8 @@ PieceInput ReadPieceKeys(Platform& platform) {
   keys.left = HeldOrPressed(platform, Key::Left);
   keys.right = HeldOrPressed(platform, Key::Right);
   keys.space = HeldOrPressed(platform, Key::Space);
-  keys.rearm = platform.KeyHeld(Key::LeftCtrl) || platform.KeyHeld(Key::RightCtrl) ||
-               platform.KeyHeld(Key::LeftAlt) || platform.KeyHeld(Key::RightAlt);
+  keys.rearm = platform.KeyHeld(Key::LeftCtrl) || platform.KeyHeld(Key::RightCtrl) || platform.KeyHeld(Key::LeftAlt) ||
+               platform.KeyHeld(Key::RightAlt);
   return keys;
 }
 
@@ -242,15 +236,13 @@ void HandleMusicKey(Platform& platform, GameState& state) {
 
 void HandleFullScreenKey(Platform& platform, GameState& state) {
   bool even = state.field.frame_counter % 2 == 0;
-  if (PressedOnce(platform.KeyHeld(Key::F), even, state.fullscreen_key_released)) {
-    platform.ToggleFullScreen();
-  }
+  if (PressedOnce(platform.KeyHeld(Key::F), even, state.fullscreen_key_released)) { platform.ToggleFullScreen(); }
 }
 
 int32_t EndGame(Platform& platform, GameState& state, bool print_summary_and_store_hiscore) {
   if (print_summary_and_store_hiscore) {
-    std::printf("You have perished\nSeconds Played: %i\nFinal Score: %i\n",
-                static_cast<int>(state.play_time / 1000), static_cast<int>(state.field.score));
+    std::printf("You have perished\nSeconds Played: %i\nFinal Score: %i\n", static_cast<int>(state.play_time / 1000),
+                static_cast<int>(state.field.score));
     std::fflush(stdout);
   }
 
@@ -269,8 +261,7 @@ int32_t EndGame(Platform& platform, GameState& state, bool print_summary_and_sto
 
   FreeImages(platform, state);
 
-  if (print_summary_and_store_hiscore && state.time_limit == 0 &&
-      state.hiscore <= state.field.score) {
+  if (print_summary_and_store_hiscore && state.time_limit == 0 && state.hiscore <= state.field.score) {
     // An installed copy makes the player's data folders on its first store.
     const std::string path = HiscorePath();
     if (!path.empty() && MakeParentDirectories(path)) WriteHiscore(path.c_str(), state.field.score);

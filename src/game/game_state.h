@@ -22,12 +22,12 @@ enum SkinRole : int { kSkinBg = 0, kSkinSq1, kSkinSq2, kSkinSq3, kSkinSq4, kSkin
 // 5 follow, so that a pass end only switches between loaded skins.
 struct GameImages {
   Image* grid;
-  Image* tempo;     // Timeline marker
-  Image* numbers;   // digit strip of the HUD numbers
-  Image* dead;      // end-screen overlay
-  Image* hud;       // HUD panel
+  Image* tempo;    // Timeline marker
+  Image* numbers;  // digit strip of the HUD numbers
+  Image* dead;     // end-screen overlay
+  Image* hud;      // HUD panel
   Image* spark;
-  Image* audvis;    // one block of a visualiser bar
+  Image* audvis;                          // one block of a visualiser bar
   Image* skins[kSkinCount][kSkinImages];  // skins[k - 1] is skin k
 };
 
@@ -44,7 +44,7 @@ struct GameState {
   int32_t frame_time;  // ms between this frame's reading and the one before
   int32_t play_time;   // ms since start-up, pauses included
 
-  int32_t hiscore;     // read from the hiscore file at start-up; fixed during the game
+  int32_t hiscore;  // read from the hiscore file at start-up; fixed during the game
 
   int32_t music_available;  // 0 when audio or the music file failed
   int32_t music_on;         // the M toggle
@@ -69,8 +69,6 @@ struct GameState {
 };
 
 // The skin images on show.
-inline Image* const* CurrentSkin(const GameState& state) {
-  return state.images.skins[state.field.skin - 1];
-}
+inline Image* const* CurrentSkin(const GameState& state) { return state.images.skins[state.field.skin - 1]; }
 
 }  // namespace vq

@@ -11,7 +11,6 @@
 #include <cstdlib>
 #include <string>
 
-
 namespace vq {
 
 namespace {
@@ -55,10 +54,8 @@ class NumberReader {
         base_ = 8;
         stage_ = Stage::kDigits;
         return Digit(c);
-      case Stage::kDigits:
-        return Digit(c);
-      case Stage::kDone:
-        return false;
+      case Stage::kDigits: return Digit(c);
+      case Stage::kDone: return false;
     }
     return false;
   }
@@ -166,9 +163,7 @@ std::string InFolder(const std::string& folder, const char* name) {
 }  // namespace
 
 std::string PlayerHiscorePath(const char* xdg_data_home, const char* home) {
-  if (xdg_data_home && xdg_data_home[0] == '/') {
-    return InFolder(xdg_data_home, "velquadro/hiscore.dat");
-  }
+  if (xdg_data_home && xdg_data_home[0] == '/') { return InFolder(xdg_data_home, "velquadro/hiscore.dat"); }
   if (home && home[0] == '/') return InFolder(home, ".local/share/velquadro/hiscore.dat");
   return "";
 }
@@ -184,8 +179,7 @@ std::string HiscorePath() {
 }
 
 bool MakeParentDirectories(const std::string& path) {
-  for (size_t slash = path.find('/', 1); slash != std::string::npos;
-       slash = path.find('/', slash + 1)) {
+  for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
     if (mkdir(path.substr(0, slash).c_str(), 0700) != 0 && errno != EEXIST) return false;
   }
   return true;
@@ -207,8 +201,7 @@ bool WriteHiscore(const char* path, int32_t score) {
       return false;  // a device, pipe or folder reached through a link
     }
   }
-  const std::string temporary =
-      target + "." + std::to_string(static_cast<long>(getpid())) + ".tmp";
+  const std::string temporary = target + "." + std::to_string(static_cast<long>(getpid())) + ".tmp";
   // A leftover of a crashed writer with our process id is of no use.
   unlink(temporary.c_str());
   int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);

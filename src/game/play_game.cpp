@@ -12,8 +12,7 @@ int32_t PlayGame(Platform& platform, int32_t time_limit) {
   GameState state;
   StartGame(platform, state, time_limit);
   // 21. A frame that ended the game has been shown in full: the end screen.
-  while (!PlayFrame(platform, state)) {
-  }
+  while (!PlayFrame(platform, state)) {}
   return EndGame(platform, state, true);
 }
 

@@ -44,7 +44,7 @@ class FakePlatform : public Platform {
   };
 
   // --- script ---------------------------------------------------------
-  uint32_t now = 0;             // the virtual clock, in ms
+  uint32_t now = 0;  // the virtual clock, in ms
   std::time_t wall_time = 1700000000;
   std::array<bool, static_cast<int>(Key::Count)> keys{};  // held keys
   std::deque<EventType> events;                           // pending events
@@ -52,8 +52,8 @@ class FakePlatform : public Platform {
   std::map<std::string, std::pair<int, int>> sizes;       // image sizes by path
   bool audio_ok = true;
   bool music_file_ok = true;
-  uint32_t ticks_cost = 0;       // ms each Ticks() call advances the clock (work time)
-  long poll_budget = 10000000;   // polls before FakeRunaway is thrown
+  uint32_t ticks_cost = 0;      // ms each Ticks() call advances the clock (work time)
+  long poll_budget = 10000000;  // polls before FakeRunaway is thrown
   // Called at every poll, before the event is taken: the place for a test to
   // press and release keys or queue events by time or by flip count.
   std::function<void(FakePlatform&)> on_poll;
@@ -64,12 +64,12 @@ class FakePlatform : public Platform {
   std::vector<uint32_t> delays;
   std::vector<uint32_t> tick_readings;
   std::vector<BlitRecord> blits;
-  std::vector<std::string> loads;   // paths in load order (also failed ones)
-  std::vector<std::string> frees;   // paths in free order
+  std::vector<std::string> loads;        // paths in load order (also failed ones)
+  std::vector<std::string> frees;        // paths in free order
   std::vector<std::string> audio_calls;  // "open", "load", "play", "halt", "release", "free"
   int flips = 0;
   int fullscreen_toggles = 0;
-  int time_calls = 0;  // calls of Time()
+  int time_calls = 0;    // calls of Time()
   int pad_searches = 0;  // calls of FindPads()
   long polls = 0;
   bool music_playing = false;

@@ -15,8 +15,22 @@ namespace vq {
 
 // Buttons of the standard pad layout, in its order.
 enum PadButton : int {
-  kPadA, kPadB, kPadX, kPadY, kPadBack, kPadGuide, kPadStart, kPadLeftStickPress, kPadRightStickPress,
-  kPadLeftShoulder, kPadRightShoulder, kPadUp, kPadDown, kPadLeft, kPadRight, kPadButtons
+  kPadA,
+  kPadB,
+  kPadX,
+  kPadY,
+  kPadBack,
+  kPadGuide,
+  kPadStart,
+  kPadLeftStickPress,
+  kPadRightStickPress,
+  kPadLeftShoulder,
+  kPadRightShoulder,
+  kPadUp,
+  kPadDown,
+  kPadLeft,
+  kPadRight,
+  kPadButtons
 };
 
 // Directions of a pad's hat, as bits.

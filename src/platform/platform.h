@@ -13,8 +13,19 @@ namespace vq {
 
 // Keys the program reads.
 enum class Key : int {
-  Escape, LeftCtrl, RightCtrl, LeftAlt, RightAlt,
-  Up, Down, Left, Right, Space, Return, M, F,
+  Escape,
+  LeftCtrl,
+  RightCtrl,
+  LeftAlt,
+  RightAlt,
+  Up,
+  Down,
+  Left,
+  Right,
+  Space,
+  Return,
+  M,
+  F,
   Count
 };
 
@@ -26,9 +37,9 @@ class Platform {
   virtual ~Platform() = default;
 
   // Clock.
-  virtual uint32_t Ticks() = 0;            // milliseconds since start
-  virtual void Delay(uint32_t ms) = 0;     // sleeps at least ms
-  virtual std::time_t Time() = 0;          // time(NULL)
+  virtual uint32_t Ticks() = 0;         // milliseconds since start
+  virtual void Delay(uint32_t ms) = 0;  // sleeps at least ms
+  virtual std::time_t Time() = 0;       // time(NULL)
 
   // Input. PollEvent takes at most one pending event and writes its type to
   // *record only when there was one (returns true then). Mouse events are

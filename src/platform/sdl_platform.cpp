@@ -3,7 +3,6 @@
 #include <SDL.h>
 #include <SDL_image.h>
 #include <SDL_mixer.h>
-
 #include <strings.h>
 
 #include <algorithm>
@@ -67,7 +66,7 @@ Drawing DrawingFor(const SDL_Surface* image, const SDL_Surface* screen) {
   if (!same_colours || (image->flags & SDL_SRCCOLORKEY)) return Drawing::Sdl;
   if (!(image->flags & SDL_SRCALPHA)) return from->Amask == to->Amask ? Drawing::Copy : Drawing::Sdl;
   return from->Amask == 0xFF000000u && to->Amask == 0 && from->alpha == SDL_ALPHA_OPAQUE ? Drawing::Blend
-                                                                                        : Drawing::Sdl;
+                                                                                         : Drawing::Sdl;
 }
 
 Mix_Music* AsMixMusic(Music* music) { return reinterpret_cast<Mix_Music*>(music); }
@@ -133,8 +132,7 @@ int NoteInput(const SDL_Event* event) {
       g_input->SetPad(event->jaxis.which, pad);
       return 0;
     }
-    case SDL_JOYBALLMOTION:
-      return 0;
+    case SDL_JOYBALLMOTION: return 0;
   }
   return 1;
 }
@@ -265,8 +263,7 @@ Image* SdlPlatform::LoadImage(const char* path) {
   if (convert_images_ && SDL_GetVideoSurface()) {
     // Images with an alpha channel keep it; the others take the screen's
     // format exactly.
-    SDL_Surface* converted = loaded->format->Amask ? SDL_DisplayFormatAlpha(loaded)
-                                                   : SDL_DisplayFormat(loaded);
+    SDL_Surface* converted = loaded->format->Amask ? SDL_DisplayFormatAlpha(loaded) : SDL_DisplayFormat(loaded);
     if (converted) {
       SDL_FreeSurface(loaded);
       image->surface = converted;
@@ -315,12 +312,28 @@ void SdlPlatform::BlitClipped(const SdlImage& image, int sx, int sy, int w, int 
   // Clip here, in int, against the image and the screen: SDL's rectangles hold
   // 16-bit values, and a rectangle partly left of the image must lose the
   // columns that are not there rather than wrap around.
-  if (sx < 0) { w += sx; x -= sx; sx = 0; }
-  if (sy < 0) { h += sy; y -= sy; sy = 0; }
+  if (sx < 0) {
+    w += sx;
+    x -= sx;
+    sx = 0;
+  }
+  if (sy < 0) {
+    h += sy;
+    y -= sy;
+    sy = 0;
+  }
   w = std::min(w, surface->w - sx);
   h = std::min(h, surface->h - sy);
-  if (x < 0) { w += x; sx -= x; x = 0; }
-  if (y < 0) { h += y; sy -= y; y = 0; }
+  if (x < 0) {
+    w += x;
+    sx -= x;
+    x = 0;
+  }
+  if (y < 0) {
+    h += y;
+    sy -= y;
+    y = 0;
+  }
   w = std::min(w, screen_->w - x);
   h = std::min(h, screen_->h - y);
   if (w <= 0 || h <= 0) return;
@@ -336,8 +349,7 @@ void SdlPlatform::BlitClipped(const SdlImage& image, int sx, int sy, int w, int 
     }
     return;
   }
-  SDL_Rect source{static_cast<Sint16>(sx), static_cast<Sint16>(sy), static_cast<Uint16>(w),
-                  static_cast<Uint16>(h)};
+  SDL_Rect source{static_cast<Sint16>(sx), static_cast<Sint16>(sy), static_cast<Uint16>(w), static_cast<Uint16>(h)};
   SDL_Rect destination{static_cast<Sint16>(x), static_cast<Sint16>(y), 0, 0};
   SDL_BlitSurface(surface, &source, screen_, &destination);
 }

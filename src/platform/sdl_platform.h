@@ -30,8 +30,8 @@ class SdlPlatform : public Platform {
 
   // Opening, in this order: StartVideo, then register ShutdownSdl with atexit,
   // then OpenWindow. Each returns false on failure; LastError() says why.
-  bool StartVideo();   // SDL_Init(SDL_INIT_VIDEO); fails without a display
-  bool OpenWindow();   // caption "Velquadro", 800x600 double-buffered window
+  bool StartVideo();  // SDL_Init(SDL_INIT_VIDEO); fails without a display
+  bool OpenWindow();  // caption "Velquadro", 800x600 double-buffered window
 
   // --- Platform -----------------------------------------------------------
   uint32_t Ticks() override;
@@ -71,8 +71,8 @@ class SdlPlatform : public Platform {
   KeyInput input_;
   _SDL_Joystick* pads_[KeyInput::kMostPads] = {};
   int pad_count_ = 0;
-  _Mix_Music* playing_ = nullptr;          // the music last started, until halted
-  std::vector<_Mix_Music*> released_;      // given back while still playing
+  _Mix_Music* playing_ = nullptr;      // the music last started, until halted
+  std::vector<_Mix_Music*> released_;  // given back while still playing
 };
 
 }  // namespace vq

@@ -72,8 +72,9 @@ std::vector<PixelRect> VisibleParts(int width, int height, AlphaAt alpha) {
     // above becomes one with it.
     for (size_t i = band_start; i < parts.size();) {
       PixelRect& here = parts[i];
-      auto above = std::find_if(parts.begin(), parts.begin() + static_cast<std::ptrdiff_t>(band_start),
-                                [&](const PixelRect& r) { return r.x == here.x && r.w == here.w && r.y + r.h == here.y; });
+      auto above =
+          std::find_if(parts.begin(), parts.begin() + static_cast<std::ptrdiff_t>(band_start),
+                       [&](const PixelRect& r) { return r.x == here.x && r.w == here.w && r.y + r.h == here.y; });
       if (above == parts.begin() + static_cast<std::ptrdiff_t>(band_start)) {
         ++i;
         continue;

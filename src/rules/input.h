@@ -10,12 +10,12 @@ enum class EventType : int { None = 0, KeyDown, KeyUp, Quit, Other };
 
 // The piece keys held in this frame.
 struct PieceInput {
-  bool up = false;      // rotate clockwise
-  bool down = false;    // rotate anticlockwise
-  bool left = false;    // side move left
-  bool right = false;   // side move right
-  bool space = false;   // drop
-  bool rearm = false;   // any Ctrl or Alt key: re-arms the MoveLatch
+  bool up = false;     // rotate clockwise
+  bool down = false;   // rotate anticlockwise
+  bool left = false;   // side move left
+  bool right = false;  // side move right
+  bool space = false;  // drop
+  bool rearm = false;  // any Ctrl or Alt key: re-arms the MoveLatch
 };
 
 }  // namespace vq

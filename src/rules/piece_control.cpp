@@ -4,7 +4,7 @@ namespace vq {
 
 namespace {
 
-constexpr int32_t kRowStep = kColumns;         // one row down
+constexpr int32_t kRowStep = kColumns;                  // one row down
 constexpr int32_t kBottomRowStart = kCells - kColumns;  // 144
 
 bool Occupied(const Playfield& p, int32_t index) { return p.board[index] != kEmpty; }
@@ -28,8 +28,8 @@ void SideMovesAboveBoard(Playfield& p, const PieceInput& keys) {
   Piece& piece = p.piece;
   const bool entering = piece.pos[kBottomLeft] >= 0;
   if (keys.left) {
-    const bool room = entering ? piece.pos[kBottomLeft] > 0 && !Occupied(p, piece.pos[kBottomLeft] - 1)
-                               : piece.pos[kTopLeft] > -32;
+    const bool room =
+        entering ? piece.pos[kBottomLeft] > 0 && !Occupied(p, piece.pos[kBottomLeft] - 1) : piece.pos[kTopLeft] > -32;
     if (room) MovePiece(piece, -1);
   }
   if (keys.right) {

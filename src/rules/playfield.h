@@ -39,15 +39,15 @@ struct Playfield {
   int32_t board[kCells];
   Piece piece;
   PreviewQueue queue;
-  int32_t move_latch;      // 1 armed, 0 disarmed
-  double timeline;         // Timeline position in columns, binary64
-  int32_t sweep_score;     // cells removed in the current pass
+  int32_t move_latch;   // 1 armed, 0 disarmed
+  double timeline;      // Timeline position in columns, binary64
+  int32_t sweep_score;  // cells removed in the current pass
   int32_t score;
   int32_t previous_score;
   int32_t level;
-  int32_t skin;            // skin on show, 1 to 5
+  int32_t skin;  // skin on show, 1 to 5
   int32_t frame_counter;
-  int32_t game_over;       // GameOverFlag
+  int32_t game_over;  // GameOverFlag
 };
 
 // Start values of a game: empty Board, the first piece (1, 1, 1, 2) at the

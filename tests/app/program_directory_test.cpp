@@ -12,13 +12,12 @@ namespace vq {
 namespace {
 
 TEST(DirectoryOf, TakesEverythingBeforeTheLastSlash) {
-  struct Case { const char* path; const char* directory; };
+  struct Case {
+    const char* path;
+    const char* directory;
+  };
   const Case cases[] = {
-      {"/opt/velquadro/velquadro", "/opt/velquadro"},
-      {"/velquadro", "/"},
-      {"velquadro", ""},
-      {"a/b/", "a/b"},
-      {"", ""},
+      {"/opt/velquadro/velquadro", "/opt/velquadro"}, {"/velquadro", "/"}, {"velquadro", ""}, {"a/b/", "a/b"}, {"", ""},
   };
   for (const Case& c : cases) EXPECT_EQ(DirectoryOf(c.path), c.directory) << c.path;
 }

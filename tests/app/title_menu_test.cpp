@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -126,15 +126,18 @@ TEST(TitleMenu, FirstScreenShowsPlaySelectedAndThirtySeconds) {
   EXPECT_EQ(run.fake.blits.front().image, "gfx/title.png");
   EXPECT_EQ(run.fake.blits.front().x, 0);
   EXPECT_EQ(run.fake.blits.front().y, 0);
-  EXPECT_EQ(run.fake.loads,
-            (std::vector<std::string>{"gfx/title.png", "gfx/arrow.png", "gfx/numbers.png"}));
+  EXPECT_EQ(run.fake.loads, (std::vector<std::string>{"gfx/title.png", "gfx/arrow.png", "gfx/numbers.png"}));
   // Closing the window ends the menu: everything loaded is given back.
   EXPECT_EQ(run.fake.LiveImages(), 0);
   EXPECT_TRUE(run.calls.empty());
 }
 
 TEST(TitleMenu, UpAndDownMoveTheArrowAndWrapAround) {
-  struct Case { const char* name; std::vector<Key> taps; std::vector<int> rows; };
+  struct Case {
+    const char* name;
+    std::vector<Key> taps;
+    std::vector<int> rows;
+  };
   const std::vector<Case> cases = {
       {"down through every item", {Key::Down, Key::Down, Key::Down, Key::Down}, {0, 1, 2, 3, 0}},
       {"up from play wraps to quit", {Key::Up, Key::Up, Key::Up, Key::Up}, {0, 3, 2, 1, 0}},
@@ -162,7 +165,12 @@ TEST(TitleMenu, UpAndDownTogetherCancelButRedraw) {
 }
 
 TEST(TitleMenu, LeftAndRightChangeTheLimitOnlyOnTimeAttack) {
-  struct Case { const char* name; std::vector<Key> taps; int32_t last_limit; size_t redraws; };
+  struct Case {
+    const char* name;
+    std::vector<Key> taps;
+    int32_t last_limit;
+    size_t redraws;
+  };
   const std::vector<Case> cases = {
       {"right on play", {Key::Right, Key::Right}, 30, 1},
       {"right on time attack", {Key::Down, Key::Right, Key::Right}, 50, 4},
@@ -214,7 +222,11 @@ TEST(TitleMenu, IdleMenuSleepsBetweenPasses) {
 }
 
 TEST(TitleMenu, FTogglesFullScreenOncePerPressWithoutRedraw) {
-  struct Case { const char* name; std::vector<Hold> holds; int toggles; };
+  struct Case {
+    const char* name;
+    std::vector<Hold> holds;
+    int toggles;
+  };
   const std::vector<Case> cases = {
       {"press across one tick", {{Key::F, 950, 1050}}, 1},
       {"tap between two ticks", {{Key::F, 1020, 1040}}, 1},
@@ -363,7 +375,7 @@ TEST(TitleMenu, APadPlaysAWholeGame) {
     f.MovePad(0, pad);
     if (f.now >= acts[next].to) f.MovePad(0, PadState{}), ++next;
   };
-  std::vector<int> rows;  // the arrow's row on each menu screen
+  std::vector<int> rows;                     // the arrow's row on each menu screen
   std::vector<std::pair<uint32_t, int>> xs;  // when each frame was shown, and the piece's x
   fake.on_flip = [&](FakePlatform& f) {
     for (size_t k = 0; k < f.blits.size(); ++k) {

@@ -24,8 +24,7 @@ Playfield Field(const Piece& piece, int32_t frame = 1) {
 }
 
 Piece At(int32_t top_left, int32_t top_right, std::vector<int32_t> colours = {1, 2, 1, 2}) {
-  return Piece{{top_left, top_right, top_left + 16, top_right + 16},
-               {colours[0], colours[1], colours[2], colours[3]}};
+  return Piece{{top_left, top_right, top_left + 16, top_right + 16}, {colours[0], colours[1], colours[2], colours[3]}};
 }
 
 Piece Spawned(std::vector<int32_t> colours) { return At(-24, -23, colours); }
@@ -101,12 +100,9 @@ TEST(TargetRise, StopsOnTheFirstFreeCellAndNeverLeavesTheBoard) {
     int32_t expected;
   };
   const std::vector<Case> cases = {
-      {3, 0, 147, 147},  // empty column: stays on the bottom row
-      {3, 1, 147, 131},
-      {3, 4, 147, 83},
-      {0, 10, 144, 0},   // full column: stops at the top row
-      {15, 10, 159, 15},
-      {5, 2, 101, 101},  // already above the run: stays
+      {3, 0, 147, 147},                                      // empty column: stays on the bottom row
+      {3, 1, 147, 131},  {3, 4, 147, 83},  {0, 10, 144, 0},  // full column: stops at the top row
+      {15, 10, 159, 15}, {5, 2, 101, 101},                   // already above the run: stays
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.start);
@@ -229,17 +225,13 @@ TEST(RestingPlace, EachColumnFallsToItsOwnStack) {
     int32_t bottom_left, bottom_right;
   };
   const std::vector<Case> cases = {
-      {-1, 4, 0, 0, true, 148, 149},
-      {-1, 4, 3, 0, true, 100, 149},
-      {-1, 0, 0, 5, true, 144, 65},
-      {-1, 14, 8, 0, true, 30, 159},  // top cell in row 0: still fits
-      {-1, 14, 9, 0, false, 0, 0},    // top cell would stay above the Board
-      {-1, 7, 0, 10, false, 0, 0},
-      {5, 2, 0, 0, true, 146, 147},   // from part way down
+      {-1, 4, 0, 0, true, 148, 149}, {-1, 4, 3, 0, true, 100, 149},
+      {-1, 0, 0, 5, true, 144, 65},  {-1, 14, 8, 0, true, 30, 159},  // top cell in row 0: still fits
+      {-1, 14, 9, 0, false, 0, 0},                                   // top cell would stay above the Board
+      {-1, 7, 0, 10, false, 0, 0},   {5, 2, 0, 0, true, 146, 147},   // from part way down
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << "column " << c.left_column << " cells " << c.left_cells
-                                    << "/" << c.right_cells);
+    SCOPED_TRACE(testing::Message() << "column " << c.left_column << " cells " << c.left_cells << "/" << c.right_cells);
     Playfield field = Field(Spawned({1, 2, 1, 2}));
     Stack(field, c.left_column, c.left_cells);
     Stack(field, c.left_column + 1, c.right_cells);
@@ -266,15 +258,18 @@ TEST(ScorePlacement, CountsSquaresTouchesHeightAndHoles) {
       {"completes a square on a pair", {{148, 1}, {149, 1}}, 4, {2, 2, 1, 1}, 1, 2, 3, 0},
       {"covers the pair with the other colour", {{148, 1}, {149, 1}}, 4, {1, 1, 2, 2}, 0, 0, 3, 2},
       {"the other colour beside it is no hole", {{147, 1}}, 4, {2, 1, 2, 1}, 0, 0, 2, 0},
-      {"covering marked cells leaves no hole: they go anyway", {{148, 3}, {149, 3}}, 4, {1, 1, 2, 2},
-       0, 0, 3, 0},
-      {"extends a marked square beside it",
-       {{146, 4}, {147, 4}, {130, 4}, {131, 4}}, 4, {2, 1, 2, 1}, 1, 2, 2, 0},
+      {"covering marked cells leaves no hole: they go anyway", {{148, 3}, {149, 3}}, 4, {1, 1, 2, 2}, 0, 0, 3, 0},
+      {"extends a marked square beside it", {{146, 4}, {147, 4}, {130, 4}, {131, 4}}, 4, {2, 1, 2, 1}, 1, 2, 2, 0},
       {"a one-colour piece is a square by itself", {}, 6, {1, 1, 1, 1}, 1, 0, 2, 0},
-      {"squares and touches on both sides", {{147, 2}, {131, 2}, {150, 1}, {134, 1}}, 4, {2, 1, 2, 1},
-       2, 4, 2, 0},
-      {"split landing into a well", {{144, 2}, {128, 2}, {146, 2}, {130, 2}, {147, 2}, {131, 2}}, 0,
-       {1, 2, 1, 2}, 2, 4, 4, 1},
+      {"squares and touches on both sides", {{147, 2}, {131, 2}, {150, 1}, {134, 1}}, 4, {2, 1, 2, 1}, 2, 4, 2, 0},
+      {"split landing into a well",
+       {{144, 2}, {128, 2}, {146, 2}, {130, 2}, {147, 2}, {131, 2}},
+       0,
+       {1, 2, 1, 2},
+       2,
+       4,
+       4,
+       1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -304,11 +299,14 @@ TEST(ScorePlacement, WeightsOrderThePlaces) {
   };
   const std::vector<Case> cases = {
       {"a square completed is worth the row it adds",
-       {{{148, 1}, {149, 1}}, 4, {2, 2, 1, 1}}, {{{148, 1}, {149, 1}}, 10, {2, 2, 1, 1}}},
-      {"a side shared with its own colour beats lying alone", {{{147, 2}}, 4, {2, 1, 2, 1}},
+       {{{148, 1}, {149, 1}}, 4, {2, 2, 1, 1}},
+       {{{148, 1}, {149, 1}}, 10, {2, 2, 1, 1}}},
+      {"a side shared with its own colour beats lying alone",
+       {{{147, 2}}, 4, {2, 1, 2, 1}},
        {{{147, 2}}, 10, {2, 1, 2, 1}}},
       {"lower beats higher", {{{154, 3}, {155, 4}}, 4, {2, 1, 2, 1}}, {{{154, 3}, {155, 4}}, 10, {2, 1, 2, 1}}},
-      {"covering marked cells beats sealing cells under the other colour", {{{148, 3}, {149, 3}}, 4, {1, 1, 2, 2}},
+      {"covering marked cells beats sealing cells under the other colour",
+       {{{148, 3}, {149, 3}}, 4, {1, 1, 2, 2}},
        {{{148, 1}, {149, 1}}, 4, {1, 1, 2, 2}}},
   };
   auto total = [](const Place& place) {
@@ -358,10 +356,15 @@ TEST(SearchPlacement, FindsTheObviousSpotWithTheRightTurns) {
       {"colour-one pair in the bottom row", Spawned({1, 2, 1, 2}), {{149, 1}, {150, 1}}, 5, {2, 2, 1, 1}},
       {"colour-two pair far left", Spawned({2, 2, 1, 1}), {{144, 2}, {145, 2}}, 0, {1, 1, 2, 2}},
       {"marked colour-two square at the right wall, extended from its side by a split landing",
-       Spawned({2, 2, 1, 1}), {{158, 4}, {159, 4}, {142, 4}, {143, 4}}, 13, {2, 1, 2, 1}},
+       Spawned({2, 2, 1, 1}),
+       {{158, 4}, {159, 4}, {142, 4}, {143, 4}},
+       13,
+       {2, 1, 2, 1}},
       {"the same square with its side taken: extended on top, at the wall",
-       Spawned({2, 2, 1, 1}), {{158, 4}, {159, 4}, {142, 4}, {143, 4}, {156, 1}, {157, 2}, {140, 2}, {141, 1}},
-       14, {1, 1, 2, 2}},
+       Spawned({2, 2, 1, 1}),
+       {{158, 4}, {159, 4}, {142, 4}, {143, 4}, {156, 1}, {157, 2}, {140, 2}, {141, 1}},
+       14,
+       {1, 1, 2, 2}},
       {"no turn needed", Spawned({2, 1, 2, 1}), {{147, 2}, {131, 2}}, 4, {2, 1, 2, 1}},
   };
   for (const Case& c : cases) {

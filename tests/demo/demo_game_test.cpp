@@ -1,4 +1,6 @@
 // Whole demo games and single demo frames on the fake platform.
+#include "demo/demo_game.h"
+
 #include <dirent.h>
 #include <gtest/gtest.h>
 
@@ -6,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "demo/demo_game.h"
 #include "game_run.h"
 #include "platform/fake_platform.h"
 
@@ -100,8 +101,8 @@ TEST_F(DemoTest, EveryLockAsksForADecisionAndOnlyALockDoes) {
       const int32_t top_left_before = state.game.field.piece.pos[0];
       const int32_t pending_before = state.autopilot.decision_pending;
       DemoFrame(fake, state);
-      const bool locked = frame % 10 == 0 && top_left_before != kSpawnTopLeft &&
-                          state.game.field.piece.pos[0] == kSpawnTopLeft;
+      const bool locked =
+          frame % 10 == 0 && top_left_before != kSpawnTopLeft && state.game.field.piece.pos[0] == kSpawnTopLeft;
       if (locked) {
         ++locks;
         EXPECT_EQ(state.autopilot.decision_pending, 1) << "frame " << frame;
@@ -140,8 +141,8 @@ TEST_F(DemoTest, PieceKeysDoNothing) {
     // Held, released and pressed again, with their events, so that any
     // handling of these keys would show.
     const bool held = f.polls % 4 < 2;
-    for (Key k : {Key::Up, Key::Down, Key::Left, Key::Right, Key::Space, Key::LeftCtrl,
-                  Key::RightCtrl, Key::LeftAlt, Key::RightAlt}) {
+    for (Key k : {Key::Up, Key::Down, Key::Left, Key::Right, Key::Space, Key::LeftCtrl, Key::RightCtrl, Key::LeftAlt,
+                  Key::RightAlt}) {
       f.keys[static_cast<int>(k)] = held;
     }
     f.events.push_back(held ? EventType::KeyDown : EventType::KeyUp);
@@ -163,7 +164,7 @@ TEST_F(DemoTest, EndsPrintingAndStoringNothing) {
     int escape_frame;  // 0: none
     int close_flip;    // flip after which the window is closed; 0: never
     int32_t result;
-    int flips;         // frames and the overlay
+    int flips;  // frames and the overlay
     int32_t min_score;
   };
   const Case cases[] = {

@@ -11,26 +11,32 @@ namespace vq {
 namespace {
 
 TEST(HighestDigitIndex, CountsDigitsMinusOne) {
-  struct Case { int32_t value; int32_t expected; };
+  struct Case {
+    int32_t value;
+    int32_t expected;
+  };
   const Case cases[] = {
-      {-5, 0}, {0, 0}, {9, 0}, {10, 1}, {99, 1}, {100, 2}, {999999999, 8},
-      {1000000000, 9}, {2147483647, 9}, {INT32_MIN, 0},
+      {-5, 0},  {0, 0},         {9, 0},          {10, 1},         {99, 1},
+      {100, 2}, {999999999, 8}, {1000000000, 9}, {2147483647, 9}, {INT32_MIN, 0},
   };
   for (const Case& c : cases) EXPECT_EQ(HighestDigitIndex(c.value), c.expected) << c.value;
 }
 
 TEST(DigitAt, DividesByPowerOfTenTowardZero) {
-  struct Case { int32_t value, k, expected; };
+  struct Case {
+    int32_t value, k, expected;
+  };
   const Case cases[] = {
-      {1234, 0, 1234}, {1234, 2, 12}, {1234, 3, 1}, {1234, 4, 0},
+      {1234, 0, 1234},    {1234, 2, 12},       {1234, 3, 1},    {1234, 4, 0},
       {2147483647, 9, 2}, {2147483647, 10, 0}, {-1234, 2, -12}, {-9, 1, 0},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(DigitAt(c.value, c.k), c.expected) << c.value << " k=" << c.k;
-  }
+  for (const Case& c : cases) { EXPECT_EQ(DigitAt(c.value, c.k), c.expected) << c.value << " k=" << c.k; }
 }
 
-struct Glyph { int digit; int x; };
+struct Glyph {
+  int digit;
+  int x;
+};
 
 std::vector<Glyph> DrawnGlyphs(int32_t value, int left_x, int top_y) {
   FakePlatform fake;
@@ -54,7 +60,10 @@ std::vector<Glyph> DrawnGlyphs(int32_t value, int left_x, int top_y) {
 // The glyphs in drawing order: the least significant digit first, each 15
 // pixels left of the one before.
 TEST(DrawNumber, DrawsDigitsRightToLeftWithFifteenPixelAdvance) {
-  struct Case { int32_t value; std::vector<Glyph> glyphs; };
+  struct Case {
+    int32_t value;
+    std::vector<Glyph> glyphs;
+  };
   const std::vector<Case> cases = {
       {0, {{0, 520}}},
       {9, {{9, 520}}},
@@ -62,11 +71,9 @@ TEST(DrawNumber, DrawsDigitsRightToLeftWithFifteenPixelAdvance) {
       {30, {{0, 535}, {3, 520}}},
       {1000, {{0, 565}, {0, 550}, {0, 535}, {1, 520}}},
       {2147483647,
-       {{7, 655}, {4, 640}, {6, 625}, {3, 610}, {8, 595}, {4, 580}, {7, 565}, {4, 550},
-        {1, 535}, {2, 520}}},
+       {{7, 655}, {4, 640}, {6, 625}, {3, 610}, {8, 595}, {4, 580}, {7, 565}, {4, 550}, {1, 535}, {2, 520}}},
       {1000000000,
-       {{0, 655}, {0, 640}, {0, 625}, {0, 610}, {0, 595}, {0, 580}, {0, 565}, {0, 550},
-        {0, 535}, {1, 520}}},
+       {{0, 655}, {0, 640}, {0, 625}, {0, 610}, {0, 595}, {0, 580}, {0, 565}, {0, 550}, {0, 535}, {1, 520}}},
       {-1, {}},
       {INT32_MIN, {}},
   };

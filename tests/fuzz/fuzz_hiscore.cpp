@@ -26,8 +26,7 @@ int64_t Expected(const uint8_t* data, size_t size) {
 }
 
 [[noreturn]] void Fail(const char* what, int64_t got, int64_t want) {
-  std::fprintf(stderr, "%s: got %lld, want %lld\n", what, static_cast<long long>(got),
-               static_cast<long long>(want));
+  std::fprintf(stderr, "%s: got %lld, want %lld\n", what, static_cast<long long>(got), static_cast<long long>(want));
   std::abort();
 }
 

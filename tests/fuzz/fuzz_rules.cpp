@@ -57,8 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (size_t i = 4; i + 1 < size && played < kFramesPerInput; i += 2) {
     const uint8_t bits = data[i];
     const int frames = 1 + data[i + 1] % 32;
-    const vq::Key keys[6] = {vq::Key::Up, vq::Key::Down, vq::Key::Left, vq::Key::Right, vq::Key::Space,
-                             kRearmKeys[seed % 4]};
+    const vq::Key keys[6] = {vq::Key::Up,    vq::Key::Down,  vq::Key::Left,
+                             vq::Key::Right, vq::Key::Space, kRearmKeys[seed % 4]};
     s.fake.keys = {};
     for (int k = 0; k < 6; ++k) {
       if (bits & (1 << k)) s.fake.Press(keys[k]);

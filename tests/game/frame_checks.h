@@ -23,18 +23,19 @@ inline bool SameColours(const int32_t a[4], const int32_t b[4]) { return std::eq
 // Cells the frame's sweep removed, by the sparks drawn since the blits were
 // last cleared.
 inline int32_t RemovedBySparks(const FakePlatform& fake) {
-  return static_cast<int32_t>(std::count_if(fake.blits.begin(), fake.blits.end(),
-                                            [](const FakePlatform::BlitRecord& b) { return b.image == "gfx/spark.png"; })) /
+  return static_cast<int32_t>(
+             std::count_if(fake.blits.begin(), fake.blits.end(),
+                           [](const FakePlatform::BlitRecord& b) { return b.image == "gfx/spark.png"; })) /
          4;
 }
 
 // What one game has done so far.
 struct GameLedger {
   int64_t locks = 0;
-  int64_t swept = 0;             // cells removed by sweeps
+  int64_t swept = 0;  // cells removed by sweeps
   int64_t swept_at_pass_start = 0;
   int64_t passes = 0;
-  int64_t earned = 0;            // points the finished passes are worth
+  int64_t earned = 0;  // points the finished passes are worth
 
   // Books one frame from the playfield before and after it and the cells its
   // sweep removed. A pass ends at the start of a frame, before its sweep.

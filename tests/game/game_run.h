@@ -81,8 +81,7 @@ struct GameRun {
 
   void Run(int32_t time_limit) {
     fake.on_flip = [this](FakePlatform& f) {
-      shown.push_back({f.now, f.delays.size(), f.audio_calls.size(), f.fullscreen_toggles,
-                       f.time_calls, f.polls});
+      shown.push_back({f.now, f.delays.size(), f.audio_calls.size(), f.fullscreen_toggles, f.time_calls, f.polls});
       if (!f.blits.empty() && f.blits.back().image == "gfx/dead.png" && end_flip == 0) {
         end_flip = f.flips;
         if (press_return_at_end) f.Press(Key::Return);
@@ -124,26 +123,22 @@ struct GameRun {
   // The four piece cells of frame n: the cell blits just before the marker.
   std::vector<Blit> PieceBlits(int n) const {
     std::vector<Blit> frame = FrameBlits(n);
-    auto marker = std::find_if(frame.begin(), frame.end(),
-                               [](const Blit& b) { return b.image == "gfx/tempo.png"; });
+    auto marker = std::find_if(frame.begin(), frame.end(), [](const Blit& b) { return b.image == "gfx/tempo.png"; });
     if (marker - frame.begin() < 4) return {};
     return std::vector<Blit>(marker - 4, marker);
   }
 
   // Calls recorded between two snapshots, counted by name.
   int AudioCallsIn(size_t from, size_t to, const std::string& name) const {
-    return static_cast<int>(std::count(fake.audio_calls.begin() + from,
-                                       fake.audio_calls.begin() + to, name));
+    return static_cast<int>(std::count(fake.audio_calls.begin() + from, fake.audio_calls.begin() + to, name));
   }
   int LongDelaysUpTo(int frame) const {
-    return static_cast<int>(std::count(fake.delays.begin(),
-                                       fake.delays.begin() + shown[frame - 1].delays, 500u));
+    return static_cast<int>(std::count(fake.delays.begin(), fake.delays.begin() + shown[frame - 1].delays, 500u));
   }
 };
 
 // Holds Escape for frame n, which ends the game after that frame.
-inline std::function<void(FakePlatform&, int)> EscapeAt(
-    int n, std::function<void(FakePlatform&, int)> also = {}) {
+inline std::function<void(FakePlatform&, int)> EscapeAt(int n, std::function<void(FakePlatform&, int)> also = {}) {
   return [n, also](FakePlatform& f, int frame) {
     if (also) also(f, frame);
     if (frame == n) f.Press(Key::Escape);

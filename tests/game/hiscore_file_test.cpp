@@ -26,17 +26,17 @@ const std::vector<ParseCase>& ParseCases() {
       {"1234\n", 1234},
       {"  \n42", 42},
       {"\t\r\v\f 7", 7},
-      {"010", 8},           // octal
-      {"08", 0},            // 8 is no octal digit: the number is "0"
+      {"010", 8},  // octal
+      {"08", 0},   // 8 is no octal digit: the number is "0"
       {"0x1F", 31},
       {"0X1f\n", 31},
-      {"0x", 0},            // no hexadecimal digit
+      {"0x", 0},  // no hexadecimal digit
       {"0xg1", 0},
       {"12abc", 12},
       {"", 0},
       {"-5", -5},
       {"+17", 17},
-      {"- 5", 0},           // no white space after the sign
+      {"- 5", 0},  // no white space after the sign
       {"-", 0},
       {"abc12", 0},
       {"2147483647", 2147483647},
@@ -48,9 +48,18 @@ const std::vector<ParseCase>& ParseCases() {
       {"-0x10", -16},
       {std::string(5000, '0') + "17", 15},  // long octal, leading zeros
       {std::string(5000, ' ') + "9", 9},
-      {std::string("\0" "12", 3), 0},
-      {std::string("\xff\xfe" "12", 4), 0},
-      {std::string("3\0" "4", 3), 3},
+      {std::string("\0"
+                   "12",
+                   3),
+       0},
+      {std::string("\xff\xfe"
+                   "12",
+                   4),
+       0},
+      {std::string("3\0"
+                   "4",
+                   3),
+       3},
   };
   return cases;
 }
@@ -145,12 +154,16 @@ TEST_F(HiscoreFileTest, FailedWriteLeavesTheOldFileWhole) {
 // An installed copy's hiscore file; never a relative path, which would lead
 // beside the program.
 TEST(PlayerHiscorePathTest, FollowsTheXdgRules) {
-  struct Case { const char* xdg; const char* home; const char* path; };
-  for (const Case& c : {Case{"/data", "/h", "/data/velquadro/hiscore.dat"},
-                        Case{"/", nullptr, "/velquadro/hiscore.dat"},
-                        Case{"", "/h/", "/h/.local/share/velquadro/hiscore.dat"},
-                        Case{"data", "/h", "/h/.local/share/velquadro/hiscore.dat"},
-                        Case{nullptr, "h", ""}, Case{nullptr, nullptr, ""}}) {
+  struct Case {
+    const char* xdg;
+    const char* home;
+    const char* path;
+  };
+  for (const Case& c :
+       {Case{"/data", "/h", "/data/velquadro/hiscore.dat"}, Case{"/", nullptr, "/velquadro/hiscore.dat"},
+        Case{"", "/h/", "/h/.local/share/velquadro/hiscore.dat"},
+        Case{"data", "/h", "/h/.local/share/velquadro/hiscore.dat"}, Case{nullptr, "h", ""},
+        Case{nullptr, nullptr, ""}}) {
     EXPECT_EQ(PlayerHiscorePath(c.xdg, c.home), c.path) << (c.home ? c.home : "no home");
   }
 }

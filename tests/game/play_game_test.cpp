@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "game_run.h"
 #include "game/game_session.h"
 #include "game/game_state.h"
+#include "game_run.h"
 #include "rules/timeline.h"
 
 namespace vq::test {
@@ -41,15 +41,31 @@ TEST_F(PlayGameTest, LoopKeysActOncePerPressOnTheirFrames) {
   };
   const std::vector<Case> cases = {
       {"music on M, then off", Key::M, [](FakePlatform&) {}, audio, {2, 14}, ""},
-      {"M without a sound device", Key::M, [](FakePlatform& f) { f.audio_ok = false; }, audio, {},
+      {"M without a sound device",
+       Key::M,
+       [](FakePlatform& f) { f.audio_ok = false; },
+       audio,
+       {},
        "Unable to initialize audio: no audio device in this test\n"},
       {"M without the music file", Key::M, [](FakePlatform& f) { f.music_file_ok = false; }, audio, {}, ""},
-      {"full screen on F", Key::F, [](FakePlatform&) {},
-       [](const GameRun& r, int n) { return r.shown[n - 1].fullscreen_toggles; }, {2, 14}, ""},
-      {"pause on Return", Key::Return, [](FakePlatform&) {},
-       [](const GameRun& r, int n) { return r.LongDelaysUpTo(n); }, {3, 15}, ""},
-      {"reseed", Key::Count, [](FakePlatform&) {},
-       [](const GameRun& r, int n) { return r.shown[n - 1].time_calls; }, {20}, ""},
+      {"full screen on F",
+       Key::F,
+       [](FakePlatform&) {},
+       [](const GameRun& r, int n) { return r.shown[n - 1].fullscreen_toggles; },
+       {2, 14},
+       ""},
+      {"pause on Return",
+       Key::Return,
+       [](FakePlatform&) {},
+       [](const GameRun& r, int n) { return r.LongDelaysUpTo(n); },
+       {3, 15},
+       ""},
+      {"reseed",
+       Key::Count,
+       [](FakePlatform&) {},
+       [](const GameRun& r, int n) { return r.shown[n - 1].time_calls; },
+       {20},
+       ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -63,7 +79,8 @@ TEST_F(PlayGameTest, LoopKeysActOncePerPressOnTheirFrames) {
     run.Run(0);
     ASSERT_EQ(run.Frames(), 30);
     for (int n = 1; n <= 30; ++n) {
-      const int expected = static_cast<int>(std::count_if(c.acts_on.begin(), c.acts_on.end(), [n](int f) { return f <= n; }));
+      const int expected =
+          static_cast<int>(std::count_if(c.acts_on.begin(), c.acts_on.end(), [n](int f) { return f <= n; }));
       EXPECT_EQ(c.effects_by_frame(run, n), expected) << "frame " << n;
     }
     EXPECT_EQ(run.out.substr(0, run.out.find("You have")), c.message);
@@ -96,11 +113,25 @@ TEST_F(PlayGameTest, PieceKeysThroughARealFrame) {
       {"a kept key-down disarms again after the move", {Key::Left}, E::None, 1, E::KeyDown, 35, 36, same, 0},
       {"a key-up arms only the next frame", {Key::Left}, E::KeyUp, 0, E::None, 36, 37, same, 1},
       {"Left Ctrl re-arms", {Key::Left, Key::LeftCtrl}, E::None, 0, E::None, 35, 36, same, 1},
-      {"Right Ctrl re-arms, a key-down disarms after", {Key::Left, Key::RightCtrl}, E::KeyDown, 0, E::None, 35, 36,
-       same, 0},
+      {"Right Ctrl re-arms, a key-down disarms after",
+       {Key::Left, Key::RightCtrl},
+       E::KeyDown,
+       0,
+       E::None,
+       35,
+       36,
+       same,
+       0},
       {"Left Alt re-arms", {Key::Left, Key::LeftAlt}, E::None, 0, E::None, 35, 36, same, 1},
-      {"Right Alt re-arms, a key-down disarms after", {Key::Left, Key::RightAlt}, E::KeyDown, 0, E::None, 35, 36,
-       same, 0},
+      {"Right Alt re-arms, a key-down disarms after",
+       {Key::Left, Key::RightAlt},
+       E::KeyDown,
+       0,
+       E::None,
+       35,
+       36,
+       same,
+       0},
       {"Right", {Key::Right}, E::None, 1, E::None, 37, 38, same, 1},
       {"Left and Right: left wins", {Key::Left, Key::Right}, E::None, 1, E::None, 35, 36, same, 1},
       {"Up turns clockwise", {Key::Up}, E::KeyDown, 1, E::None, 36, 37, {2, 1, 1, 1}, 0},
@@ -145,8 +176,10 @@ TEST_F(PlayGameTest, TapsBetweenFramesActOnce) {
     std::vector<int32_t> colours;
     bool over;
   };
-  const Case cases[] = {{Key::Left, 1, 35, {1, 1, 2, 1}, false}, {Key::Right, 0, 36, {1, 1, 2, 1}, false},
-                        {Key::Down, 1, 36, {1, 1, 1, 2}, false}, {Key::Space, 0, 84, {1, 1, 2, 1}, false},
+  const Case cases[] = {{Key::Left, 1, 35, {1, 1, 2, 1}, false},
+                        {Key::Right, 0, 36, {1, 1, 2, 1}, false},
+                        {Key::Down, 1, 36, {1, 1, 1, 2}, false},
+                        {Key::Space, 0, 84, {1, 1, 2, 1}, false},
                         {Key::Escape, 1, 36, {1, 1, 2, 1}, true}};
   for (const Case& c : cases) {
     SCOPED_TRACE(static_cast<int>(c.tapped));
@@ -224,8 +257,7 @@ TEST_F(PlayGameTest, PlayTimeIsTheLatestReadingMinusTheStart) {
       fake.Release(Key::Return);
     }
     ASSERT_FALSE(PlayFrame(fake, state));
-    EXPECT_EQ(static_cast<uint32_t>(state.play_time), fake.tick_readings.back() - start)
-        << "frame " << n;
+    EXPECT_EQ(static_cast<uint32_t>(state.play_time), fake.tick_readings.back() - start) << "frame " << n;
   }
   EXPECT_GE(state.play_time, 2000);
 }
@@ -244,13 +276,16 @@ TEST_F(PlayGameTest, TimeLimitEndsTheGame) {
     const char* seconds;
   };
   const std::vector<Case> cases = {
-      {"30 s reached", 30,
+      {"30 s reached",
+       30,
        [](FakePlatform& f, int frame) {
          if (frame == 2) f.now = 29999;
          if (frame == 3) f.now = 30000;
        },
-       {30, 1, 0}, "30"},
-      {"a pause past 10 s", 10,
+       {30, 1, 0},
+       "30"},
+      {"a pause past 10 s",
+       10,
        [](FakePlatform& f, int frame) {
          if (frame == 3) {
            f.Press(Key::Return);
@@ -265,7 +300,8 @@ TEST_F(PlayGameTest, TimeLimitEndsTheGame) {
            f.Release(Key::Return);
          }
        },
-       {10, 10, 10, -1}, "12"},
+       {10, 10, 10, -1},
+       "12"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -305,8 +341,7 @@ TEST_F(PlayGameTest, KeysHeldFromTheMenuDoNotActUntilPressedAgain) {
   for (int n = 1; n <= 30; ++n) {
     EXPECT_EQ(run.LongDelaysUpTo(n), n < 15 ? 0 : 1) << "frame " << n;
     EXPECT_EQ(run.shown[n - 1].fullscreen_toggles, n < 12 ? 0 : 1) << "frame " << n;
-    EXPECT_EQ(run.AudioCallsIn(0, run.shown[n - 1].audio_calls, "play"), n < 12 ? 0 : 1)
-        << "frame " << n;
+    EXPECT_EQ(run.AudioCallsIn(0, run.shown[n - 1].audio_calls, "play"), n < 12 ? 0 : 1) << "frame " << n;
   }
 }
 
@@ -315,14 +350,16 @@ TEST_F(PlayGameTest, KeysHeldFromTheMenuDoNotActUntilPressedAgain) {
 // does not pause the game again. The wait sleeps between its polls.
 TEST_F(PlayGameTest, OrdinaryPressesPauseAndResume) {
   auto held = [](uint32_t t) {
-    return (t >= 300 && t < 450) || (t >= 2000 && t < 2150) || (t >= 3000 && t < 3150) ||
-           (t >= 5000 && t < 5150);
+    return (t >= 300 && t < 450) || (t >= 2000 && t < 2150) || (t >= 3000 && t < 3150) || (t >= 5000 && t < 5150);
   };
   GameRun run;
   // The window is closed at 6 s, so that the end screen needs no Return.
   run.press_return_at_end = false;
   run.fake.on_poll = [&](FakePlatform& f) {
-    if (held(f.now)) f.Press(Key::Return); else f.Release(Key::Return);
+    if (held(f.now))
+      f.Press(Key::Return);
+    else
+      f.Release(Key::Return);
     if (f.now >= 6000 && f.events.empty()) f.events.push_back(EventType::Quit);
   };
   run.Run(0);
@@ -418,8 +455,8 @@ TEST_F(PlayGameTest, FirstFrameDrawsEverythingInOrder) {
   expected.push_back({"gfx/hud.png", 0, 150});
   for (int k = 0; k < 12; ++k) {
     int piece = k / 4, corner = k % 4;
-    expected.push_back({"gfx/1/sq" + std::to_string(queue[k]) + ".png", 50 + 30 * (corner % 2),
-                        250 + 90 * piece + 30 * (corner / 2)});
+    expected.push_back(
+        {"gfx/1/sq" + std::to_string(queue[k]) + ".png", 50 + 30 * (corner % 2), 250 + 90 * piece + 30 * (corner / 2)});
   }
   expected.push_back({"gfx/1/sq1.png", 396, 96});
   expected.push_back({"gfx/1/sq1.png", 426, 96});
@@ -549,8 +586,7 @@ TEST_F(PlayGameTest, SkinSwitchFrameShowsTheNewSkin) {
   ASSERT_GE(skin_images.size(), 13u + expected_tail.size());
   EXPECT_EQ(skin_images.front(), "gfx/2/bg.png");
   for (const std::string& image : skin_images) EXPECT_EQ(image.substr(0, 6), "gfx/2/") << image;
-  EXPECT_TRUE(std::equal(expected_tail.begin(), expected_tail.end(),
-                         skin_images.end() - expected_tail.size()));
+  EXPECT_TRUE(std::equal(expected_tail.begin(), expected_tail.end(), skin_images.end() - expected_tail.size()));
   GameRun reader;
   reader.fake.blits = fake.blits;
   EXPECT_EQ(reader.HudNumber(1, 185), 2);
@@ -576,10 +612,9 @@ TEST_F(PlayGameTest, EndScreenWaitsForReturnAndFreesEverything) {
   EXPECT_GE(wait_polls, 250);
   EXPECT_LE(wait_polls, 320);
 
-  const std::vector<std::string> first = {
-      "gfx/1/bg.png",  "gfx/grid.png",    "gfx/1/sq1.png", "gfx/1/sq2.png",
-      "gfx/1/sq3.png", "gfx/1/sq4.png",   "gfx/tempo.png", "gfx/numbers.png",
-      "gfx/dead.png",  "gfx/hud.png",     "gfx/spark.png", "gfx/audvis.png"};
+  const std::vector<std::string> first = {"gfx/1/bg.png",  "gfx/grid.png",  "gfx/1/sq1.png", "gfx/1/sq2.png",
+                                          "gfx/1/sq3.png", "gfx/1/sq4.png", "gfx/tempo.png", "gfx/numbers.png",
+                                          "gfx/dead.png",  "gfx/hud.png",   "gfx/spark.png", "gfx/audvis.png"};
   ASSERT_EQ(run.fake.frees.size(), 32u);
   EXPECT_TRUE(std::equal(first.begin(), first.end(), run.fake.frees.begin()));
   EXPECT_EQ(run.fake.LiveImages(), 0);
@@ -592,10 +627,9 @@ TEST_F(PlayGameTest, LoadsEveryImageBeforeTheFirstFrame) {
   GameRun run;
   run.before_frame = EscapeAt(1);
   run.Run(0);
-  std::vector<std::string> expected = {
-      "gfx/grid.png",  "gfx/1/bg.png",    "gfx/1/sq1.png", "gfx/1/sq2.png",
-      "gfx/1/sq3.png", "gfx/1/sq4.png",   "gfx/tempo.png", "gfx/numbers.png",
-      "gfx/dead.png",  "gfx/hud.png",     "gfx/spark.png", "gfx/audvis.png"};
+  std::vector<std::string> expected = {"gfx/grid.png",  "gfx/1/bg.png",  "gfx/1/sq1.png", "gfx/1/sq2.png",
+                                       "gfx/1/sq3.png", "gfx/1/sq4.png", "gfx/tempo.png", "gfx/numbers.png",
+                                       "gfx/dead.png",  "gfx/hud.png",   "gfx/spark.png", "gfx/audvis.png"};
   for (int skin = 2; skin <= 5; ++skin) {
     for (const char* name : {"bg", "sq1", "sq2", "sq3", "sq4"}) {
       expected.push_back("gfx/" + std::to_string(skin) + "/" + name + ".png");
@@ -650,24 +684,21 @@ TEST_F(PlayGameTest, HiscoreRules) {
     int32_t time_limit;
     int32_t score;
     bool summary;
-    const char* after;   // nullptr: no file
-    int hud;             // hiscore field; -1 empty
+    const char* after;  // nullptr: no file
+    int hud;            // hiscore field; -1 empty
   };
   const Case cases[] = {
-      {nullptr, 0, 0, true, "0\n", 0},       // the first untimed game creates it
-      {"0x0", 0, 0, true, "0\n", 0},         // an equal score rewrites it
-      {"0x1F", 0, 0, true, "0x1F", 31},       // a lower score leaves it alone
-      {"42\n", 0, 41, true, "42\n", 42},
-      {"42\n", 0, 43, true, "43\n", 42},     // a higher one replaces it
-      {"-5\n", 0, 0, true, "0\n", -1},       // a negative hiscore is beaten by any game
-      {"junk", 0, 0, true, "0\n", 0},
-      {nullptr, 10, 0, true, nullptr, 0},     // Time attack never writes
-      {"-5\n", 10, 7, true, "-5\n", -1},
-      {"1\n", 0, 500, false, "1\n", 1},      // the demo's end
+      {nullptr, 0, 0, true, "0\n", 0},                                       // the first untimed game creates it
+      {"0x0", 0, 0, true, "0\n", 0},                                         // an equal score rewrites it
+      {"0x1F", 0, 0, true, "0x1F", 31},                                      // a lower score leaves it alone
+      {"42\n", 0, 41, true, "42\n", 42}, {"42\n", 0, 43, true, "43\n", 42},  // a higher one replaces it
+      {"-5\n", 0, 0, true, "0\n", -1},                                       // a negative hiscore is beaten by any game
+      {"junk", 0, 0, true, "0\n", 0},    {nullptr, 10, 0, true, nullptr, 0},  // Time attack never writes
+      {"-5\n", 10, 7, true, "-5\n", -1}, {"1\n", 0, 500, false, "1\n", 1},    // the demo's end
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.before ? c.before : "(none)") + " limit " + std::to_string(c.time_limit) +
-                 " score " + std::to_string(c.score));
+    SCOPED_TRACE(std::string(c.before ? c.before : "(none)") + " limit " + std::to_string(c.time_limit) + " score " +
+                 std::to_string(c.score));
     std::remove("hiscore.dat");
     if (c.before) WriteFile("hiscore.dat", c.before);
     GameRun shown;
@@ -680,8 +711,7 @@ TEST_F(PlayGameTest, HiscoreRules) {
     ::testing::internal::CaptureStdout();
     EndGame(shown.fake, state, c.summary);
     EXPECT_EQ(::testing::internal::GetCapturedStdout(),
-              c.summary ? "You have perished\nSeconds Played: 0\nFinal Score: " + std::to_string(c.score) + "\n"
-                        : "");
+              c.summary ? "You have perished\nSeconds Played: 0\nFinal Score: " + std::to_string(c.score) + "\n" : "");
     if (c.after) {
       EXPECT_EQ(ReadFile("hiscore.dat"), c.after);
     } else {
@@ -716,7 +746,10 @@ TEST_F(PlayGameTest, ClosingTheWindowEndsTheGame) {
        [](FakePlatform& f, GameRun&) {
          if (f.flips != 5) return;
          // Frame 6 pauses on Return, which is released during the pause.
-         if (f.now < 500) f.Press(Key::Return); else f.Release(Key::Return);
+         if (f.now < 500)
+           f.Press(Key::Return);
+         else
+           f.Release(Key::Return);
          if (f.now > 1500 && f.events.empty()) f.events.push_back(EventType::Quit);
        },
        6, 1},

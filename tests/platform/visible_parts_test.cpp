@@ -87,8 +87,7 @@ TEST(VisibleParts, CoversWhatShowsAndSkipsEmptySpace) {
       c.mask.rows[13][27] = '#';
     }
     const std::vector<PixelRect> parts = PartsOf(c.mask);
-    EXPECT_EQ(CheckCover(c.mask.width, c.mask.height, parts, [&](int x, int y) { return c.mask.Visible(x, y); }),
-              "")
+    EXPECT_EQ(CheckCover(c.mask.width, c.mask.height, parts, [&](int x, int y) { return c.mask.Visible(x, y); }), "")
         << c.name;
     EXPECT_EQ(parts.size(), c.parts) << c.name;
     EXPECT_EQ(Area(parts), c.area) << c.name;

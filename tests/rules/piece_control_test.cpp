@@ -1,9 +1,10 @@
+#include "rules/piece_control.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
 #include "board_picture.h"
-#include "rules/piece_control.h"
 
 namespace vq {
 namespace {
@@ -33,14 +34,24 @@ TEST(GravityStep, RulesInTheirOrder) {
   };
   const char* full = "1111111111111111";
   const Case cases[] = {
-      {"spawned over an occupied row-0 cell, left", TopRow("........1"),
-       -24, -23, true, false, -24, -23},
-      {"spawned over an occupied row-0 cell, right", TopRow(".........1"),
-       -24, -23, true, false, -24, -23},
-      {"entering over an occupied row-1 cell", {"........1", ".", ".", ".", ".", ".", ".", ".", "."}, -8, -7, true,
-       false, -8, -7},
-      {"entering right column blocked, left already dropped", {".........1", ".", ".", ".", ".", ".", ".", ".", "."},
-       24, -7, true, false, 24, -7},
+      {"spawned over an occupied row-0 cell, left", TopRow("........1"), -24, -23, true, false, -24, -23},
+      {"spawned over an occupied row-0 cell, right", TopRow(".........1"), -24, -23, true, false, -24, -23},
+      {"entering over an occupied row-1 cell",
+       {"........1", ".", ".", ".", ".", ".", ".", ".", "."},
+       -8,
+       -7,
+       true,
+       false,
+       -8,
+       -7},
+      {"entering right column blocked, left already dropped",
+       {".........1", ".", ".", ".", ".", ".", ".", ".", "."},
+       24,
+       -7,
+       true,
+       false,
+       24,
+       -7},
       {"spawned over free columns falls", {full}, -24, -23, false, false, -8, -7},
       {"on the board over free cells falls", {full}, 32, 33, false, false, 48, 49},
       {"bottom row reached", {}, 128, 129, false, true, 128, 129},
@@ -187,8 +198,13 @@ TEST(PieceKeys, DropSplitsOverUnevenGround) {
       {"spawned pieces do not drop", {}, -24, -23, 1, -24, -23},
       {"three rows per frame over free ground", {}, -8, -7, 1, 40, 41},
       {"stops in the bottom row", {}, -8, -7, 4, 136, 137},
-      {"right column stopped by a tall stack", {".........1", ".........1", ".........1", ".........1",
-       ".........1", ".........1", ".........1", ".........1"}, -8, -7, 2, 88, 9},
+      {"right column stopped by a tall stack",
+       {".........1", ".........1", ".........1", ".........1", ".........1", ".........1", ".........1", ".........1"},
+       -8,
+       -7,
+       2,
+       88,
+       9},
       {"a split piece drops too", {}, 40, 9, 1, 88, 57},
   };
   for (const Case& c : cases) {

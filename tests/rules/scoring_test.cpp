@@ -1,12 +1,12 @@
-#include <gtest/gtest.h>
-
 #include "rules/scoring.h"
+
+#include <gtest/gtest.h>
 
 namespace vq {
 namespace {
 
 TEST(Scoring, PassBonusSamples) {
-  const int32_t samples[][2] = {{0, 0},   {4, 4},   {5, 7},   {7, 9},   {8, 12},  {9, 13},  {10, 18},
+  const int32_t samples[][2] = {{0, 0},   {4, 4},   {5, 7},   {7, 9},   {8, 12},  {9, 13},   {10, 18},
                                 {14, 22}, {15, 27}, {19, 31}, {20, 40}, {32, 64}, {150, 300}};
   for (const auto& s : samples) EXPECT_EQ(PassBonus(s[0]), s[1]) << s[0];
 }

@@ -41,8 +41,8 @@ int CountCellBlits(const FakePlatform& fake) {
 }
 
 // Empty when the frame left everything sound; otherwise what is wrong.
-std::string CheckFrame(const FakePlatform& fake, const DemoState& state, const Before& before,
-                       const GameLedger& ledger, uint32_t start_tick) {
+std::string CheckFrame(const FakePlatform& fake, const DemoState& state, const Before& before, const GameLedger& ledger,
+                       uint32_t start_tick) {
   const GameState& game = state.game;
   const Playfield& p = game.field;
   std::string fault = test::CheckPlayfield(p, ledger);
@@ -139,14 +139,12 @@ TEST(DemoSoak, GameAfterGameStaysSoundFrameAfterFrame) {
   EXPECT_GT(locks, frames / 100);
   EXPECT_GT(swept, locks);
   EXPECT_GT(passes, frames / 200);
-  if (target >= 20000) {
-    EXPECT_GE(best_score, 600) << "no game went round all five skins";
-  }
-  std::printf("soak: %lld frames in %lld demo games: %lld locks, %lld cells swept, %lld pass ends, best score %d, "
-              "%lld frames allocated memory\n",
-              static_cast<long long>(frames), static_cast<long long>(games), static_cast<long long>(locks),
-              static_cast<long long>(swept), static_cast<long long>(passes), best_score,
-              static_cast<long long>(allocating));
+  if (target >= 20000) { EXPECT_GE(best_score, 600) << "no game went round all five skins"; }
+  std::printf(
+      "soak: %lld frames in %lld demo games: %lld locks, %lld cells swept, %lld pass ends, best score %d, "
+      "%lld frames allocated memory\n",
+      static_cast<long long>(frames), static_cast<long long>(games), static_cast<long long>(locks),
+      static_cast<long long>(swept), static_cast<long long>(passes), best_score, static_cast<long long>(allocating));
 }
 
 }  // namespace

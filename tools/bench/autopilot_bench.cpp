@@ -1,12 +1,11 @@
 #include "autopilot_bench.h"
 
-#include "bench_args.h"
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "bench_args.h"
 #include "demo/demo_game.h"
 #include "platform/fake_platform.h"
 
@@ -80,13 +79,13 @@ int AutopilotBench(int argc, char** argv) {
   const double random_rate = random.rate_sum / games;
   for (const auto& [name, totals] : {std::pair<const char*, const Totals&>{"search", search},
                                      std::pair<const char*, const Totals&>{"random", random}}) {
-    std::printf("%s: %d games, mean %.1f points per 1000 frames, mean length %.0f frames, "
-                "%d stopped at the cap of %d frames\n",
-                name, games, totals.rate_sum / games, totals.length_sum / games, totals.capped,
-                frame_cap);
+    std::printf(
+        "%s: %d games, mean %.1f points per 1000 frames, mean length %.0f frames, "
+        "%d stopped at the cap of %d frames\n",
+        name, games, totals.rate_sum / games, totals.length_sum / games, totals.capped, frame_cap);
   }
-  std::printf("autopilot: search %.1f, random %.1f points per 1000 frames, ratio %.2f\n",
-              search_rate, random_rate, random_rate > 0 ? search_rate / random_rate : 0.0);
+  std::printf("autopilot: search %.1f, random %.1f points per 1000 frames, ratio %.2f\n", search_rate, random_rate,
+              random_rate > 0 ? search_rate / random_rate : 0.0);
   return 0;
 }
 

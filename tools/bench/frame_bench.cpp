@@ -1,7 +1,5 @@
 #include "frame_bench.h"
 
-#include "bench_args.h"
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -10,6 +8,7 @@
 #include <vector>
 
 #include "app/program_directory.h"
+#include "bench_args.h"
 #include "demo/demo_game.h"
 #include "game/game_session.h"
 #include "platform/sdl_platform.h"
@@ -151,15 +150,17 @@ int FrameBench(int argc, char** argv) {
   converted.hash_screens = as_loaded.hash_screens = true;
   Measure(converted, kHashedFrames);
   Measure(as_loaded, kHashedFrames);
-  std::printf("converted: %d frames, median %.1f us, 99th percentile %.1f us (flip median %.1f us)\n", frames,
-              c.median, c.p99, c.flip_median);
-  std::printf("as-loaded: %d frames, median %.1f us, 99th percentile %.1f us (flip median %.1f us)\n", frames,
-              a.median, a.p99, a.flip_median);
+  std::printf("converted: %d frames, median %.1f us, 99th percentile %.1f us (flip median %.1f us)\n", frames, c.median,
+              c.p99, c.flip_median);
+  std::printf("as-loaded: %d frames, median %.1f us, 99th percentile %.1f us (flip median %.1f us)\n", frames, a.median,
+              a.p99, a.flip_median);
   std::printf("screens: converted %016llx, as-loaded %016llx over %d frames\n",
               static_cast<unsigned long long>(converted.screens_hash),
               static_cast<unsigned long long>(as_loaded.screens_hash), kWarmUpFrames + kHashedFrames);
-  std::printf("frame: %.0f us median per frame, %.0f us of it the flip, %.0f us for one 800x600x4 memory copy, "
-              "W/M = %.1f\n", c.median, c.flip_median, copy, c.median / copy);
+  std::printf(
+      "frame: %.0f us median per frame, %.0f us of it the flip, %.0f us for one 800x600x4 memory copy, "
+      "W/M = %.1f\n",
+      c.median, c.flip_median, copy, c.median / copy);
   return 0;
 }
 
