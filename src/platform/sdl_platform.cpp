@@ -307,33 +307,31 @@ void SdlPlatform::BlitRegion(Image* image, int sx, int sy, int w, int h, int x, 
   }
 }
 
+namespace {
+
+// A span that starts before 0 loses what lies there: its start moves up to 0,
+// its length shrinks and the start of the span it is copied to or from moves
+// along.
+void ClipStart(int& start, int& length, int& other_start) {
+  if (start >= 0) return;
+  length += start;
+  other_start -= start;
+  start = 0;
+}
+
+}  // namespace
+
 void SdlPlatform::BlitClipped(const SdlImage& image, int sx, int sy, int w, int h, int x, int y) {
   SDL_Surface* surface = image.surface;
   // Clip here, in int, against the image and the screen: SDL's rectangles hold
   // 16-bit values, and a rectangle partly left of the image must lose the
   // columns that are not there rather than wrap around.
-  if (sx < 0) {
-    w += sx;
-    x -= sx;
-    sx = 0;
-  }
-  if (sy < 0) {
-    h += sy;
-    y -= sy;
-    sy = 0;
-  }
+  ClipStart(sx, w, x);
+  ClipStart(sy, h, y);
   w = std::min(w, surface->w - sx);
   h = std::min(h, surface->h - sy);
-  if (x < 0) {
-    w += x;
-    sx -= x;
-    x = 0;
-  }
-  if (y < 0) {
-    h += y;
-    sy -= y;
-    y = 0;
-  }
+  ClipStart(x, w, sx);
+  ClipStart(y, h, sy);
   w = std::min(w, screen_->w - x);
   h = std::min(h, screen_->h - y);
   if (w <= 0 || h <= 0) return;
