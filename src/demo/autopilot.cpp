@@ -57,7 +57,9 @@ int32_t SpawnColumnsHeight(const int32_t rest[4]) {
   for (int corner = 0; corner < 4; ++corner) {
     const int32_t column = rest[corner] % kColumns;
     const int32_t cell_height = kRows - rest[corner] / kColumns;
-    if ((column == kSpawnColumn || column == kSpawnColumn + 1) && cell_height > height) { height = cell_height; }
+    if ((column == kSpawnColumn || column == kSpawnColumn + 1) && cell_height > height) {
+      height = cell_height;
+    }
   }
   return height;
 }
@@ -153,7 +155,9 @@ bool SearchPlacement(const Playfield& field, Placement* best) {
 
   // The columns the piece can reach sideways from where it is now.
   int32_t lowest = start;
-  for (Piece probe = piece; lowest > 0 && SideStepFree(field.board, probe, -1); Shift(probe, -1)) { --lowest; }
+  for (Piece probe = piece; lowest > 0 && SideStepFree(field.board, probe, -1); Shift(probe, -1)) {
+    --lowest;
+  }
   int32_t highest = start;
   for (Piece probe = piece; highest < kColumns - 2 && SideStepFree(field.board, probe, +1); Shift(probe, +1)) {
     ++highest;
@@ -204,7 +208,9 @@ void AutopilotDecision(const Playfield& field, Autopilot& autopilot) {
 
 void TargetRise(const Playfield& field, Autopilot& autopilot) {
   if (autopilot.target < 0 || autopilot.target >= kCells) return;
-  while (autopilot.target >= kColumns && field.board[autopilot.target] != kEmpty) { autopilot.target -= kColumns; }
+  while (autopilot.target >= kColumns && field.board[autopilot.target] != kEmpty) {
+    autopilot.target -= kColumns;
+  }
 }
 
 void GiveTurns(Playfield& field, Autopilot& autopilot) {

@@ -30,7 +30,9 @@ const char* const kSkinPaths[kSkinCount][kSkinImages] = {
 void LoadImages(Platform& platform, GameImages& images) {
   Image** skin1 = images.skins[0];
   images.grid = LoadImageOrExit(platform, "gfx/grid.png");
-  for (int role = 0; role < kSkinImages; ++role) { skin1[role] = LoadImageOrExit(platform, kSkinPaths[0][role]); }
+  for (int role = 0; role < kSkinImages; ++role) {
+    skin1[role] = LoadImageOrExit(platform, kSkinPaths[0][role]);
+  }
   images.tempo = LoadImageOrExit(platform, "gfx/tempo.png");
   images.numbers = LoadImageOrExit(platform, "gfx/numbers.png");
   images.dead = LoadImageOrExit(platform, "gfx/dead.png");
@@ -182,11 +184,15 @@ unsigned ReseedValue(std::time_t now, int32_t frame_counter) {
 }
 
 void Reseed(Platform& platform, GameState& state) {
-  if (state.field.frame_counter % 20 == 0) { std::srand(ReseedValue(platform.Time(), state.field.frame_counter)); }
+  if (state.field.frame_counter % 20 == 0) {
+    std::srand(ReseedValue(platform.Time(), state.field.frame_counter));
+  }
 }
 
 void CheckTimeLimit(GameState& state) {
-  if (state.time_limit != 0 && state.play_time / 1000 >= state.time_limit) { state.field.game_over = 1; }
+  if (state.time_limit != 0 && state.play_time / 1000 >= state.time_limit) {
+    state.field.game_over = 1;
+  }
 }
 
 void PollInput(Platform& platform, GameState& state) { PollWhileWaiting(platform, state); }
@@ -236,7 +242,9 @@ void HandleMusicKey(Platform& platform, GameState& state) {
 
 void HandleFullScreenKey(Platform& platform, GameState& state) {
   bool even = state.field.frame_counter % 2 == 0;
-  if (PressedOnce(platform.KeyHeld(Key::F), even, state.fullscreen_key_released)) { platform.ToggleFullScreen(); }
+  if (PressedOnce(platform.KeyHeld(Key::F), even, state.fullscreen_key_released)) {
+    platform.ToggleFullScreen();
+  }
 }
 
 int32_t EndGame(Platform& platform, GameState& state, bool print_summary_and_store_hiscore) {

@@ -163,7 +163,9 @@ std::string InFolder(const std::string& folder, const char* name) {
 }  // namespace
 
 std::string PlayerHiscorePath(const char* xdg_data_home, const char* home) {
-  if (xdg_data_home && xdg_data_home[0] == '/') { return InFolder(xdg_data_home, "velquadro/hiscore.dat"); }
+  if (xdg_data_home && xdg_data_home[0] == '/') {
+    return InFolder(xdg_data_home, "velquadro/hiscore.dat");
+  }
   if (home && home[0] == '/') return InFolder(home, ".local/share/velquadro/hiscore.dat");
   return "";
 }

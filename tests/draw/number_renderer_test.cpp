@@ -30,7 +30,9 @@ TEST(DigitAt, DividesByPowerOfTenTowardZero) {
       {1234, 0, 1234},    {1234, 2, 12},       {1234, 3, 1},    {1234, 4, 0},
       {2147483647, 9, 2}, {2147483647, 10, 0}, {-1234, 2, -12}, {-9, 1, 0},
   };
-  for (const Case& c : cases) { EXPECT_EQ(DigitAt(c.value, c.k), c.expected) << c.value << " k=" << c.k; }
+  for (const Case& c : cases) {
+    EXPECT_EQ(DigitAt(c.value, c.k), c.expected) << c.value << " k=" << c.k;
+  }
 }
 
 struct Glyph {

@@ -139,7 +139,9 @@ TEST(DemoSoak, GameAfterGameStaysSoundFrameAfterFrame) {
   EXPECT_GT(locks, frames / 100);
   EXPECT_GT(swept, locks);
   EXPECT_GT(passes, frames / 200);
-  if (target >= 20000) { EXPECT_GE(best_score, 600) << "no game went round all five skins"; }
+  if (target >= 20000) {
+    EXPECT_GE(best_score, 600) << "no game went round all five skins";
+  }
   std::printf(
       "soak: %lld frames in %lld demo games: %lld locks, %lld cells swept, %lld pass ends, best score %d, "
       "%lld frames allocated memory\n",

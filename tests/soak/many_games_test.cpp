@@ -141,7 +141,9 @@ TEST(ManyGames, TwoHundredGamesLeaveNothingBehind) {
   // The address sanitizer keeps freed memory in quarantine, and a memory
   // checker that takes over the heap (then nothing reaches the counter) has
   // its own bookkeeping; elsewhere the process must stay the size it was.
-  if (CountHeap().allocations > 0) { EXPECT_LT(growth, 256) << "KiB of growth"; }
+  if (CountHeap().allocations > 0) {
+    EXPECT_LT(growth, 256) << "KiB of growth";
+  }
 #endif
 }
 
