@@ -4,6 +4,8 @@
 // symbolic link). The previous current directory comes back when it ends.
 #pragma once
 
+#include <fcntl.h>
+
 #include <string>
 
 namespace vq {
@@ -23,6 +25,10 @@ class ProgramDirectory {
 
   // True when the current directory was changed (and will be restored).
   bool entered() const { return previous_ >= 0; }
+
+  // The directory the program was started in, for openat and the like: the
+  // paths a player gives on the command line are relative to it.
+  int start_folder() const { return previous_ >= 0 ? previous_ : AT_FDCWD; }
 
  private:
   int previous_ = -1;  // descriptor of the previous current directory

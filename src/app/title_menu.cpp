@@ -1,7 +1,5 @@
 #include "app/title_menu.h"
 
-#include <cstdlib>
-
 #include "draw/image_loading.h"
 #include "draw/number_renderer.h"
 
@@ -17,11 +15,22 @@ struct MenuState {
   bool idle = false;               // nothing changed since the last redraw
   uint32_t key_tick = UINT32_MAX;  // ticks / 100 at the previous pass
   bool f_released = true;          // F has been up since it last acted
+  uint32_t seed = 0;               // the wall clock at the last redraw: the next game's random numbers
 };
 
 // Presses made while a game ran belong to that game.
 void ForgetPresses(Platform& platform) {
-  for (Key key : {Key::Up, Key::Down, Key::Left, Key::Right, Key::F}) platform.TakePress(key);
+  for (Key key : {Key::Up, Key::Down, Key::Left, Key::Right, Key::F, Key::R, Key::B}) platform.TakePress(key);
+}
+
+// After a game or a replay: the menu is redrawn, or the program ends when the
+// window was closed. F held through the game (it toggles full screen there
+// too) does not act again here until it has been let go.
+void BackFromGame(Platform& platform, MenuState& s, int32_t result) {
+  s.idle = false;
+  if (result == kQuitProgram) s.quit = true;
+  s.f_released = false;
+  ForgetPresses(platform);
 }
 
 // Up, then Down on the selection Up left, then Right and Left on the time
@@ -52,35 +61,20 @@ void ArrowKeys(Platform& platform, MenuState& s) {
 
 // Return: start the selected game, or quit. The menu is redrawn after a game.
 void ReturnKey(Platform& platform, const MenuGames& games, MenuState& s) {
-  int32_t result = kBackToMenu;
   switch (s.selection) {
-    case kItemPlay:
-      s.idle = false;
-      result = games.play(platform, 0);
-      break;
-    case kItemTimeAttack:
-      s.idle = false;
-      result = games.play(platform, s.time_limit);
-      break;
-    case kItemDemo:
-      s.idle = false;
-      result = games.demo(platform);
-      break;
+    case kItemPlay: return BackFromGame(platform, s, games.play(platform, 0, s.seed));
+    case kItemTimeAttack: return BackFromGame(platform, s, games.play(platform, s.time_limit, s.seed));
+    case kItemDemo: return BackFromGame(platform, s, games.demo(platform, s.seed));
     case kItemQuit:
       s.quit = true;
       s.idle = false;
       return;
     default: return;
   }
-  if (result == kQuitProgram) s.quit = true;
-  // F held through the game (it toggles full screen there too) does not act
-  // again here until it has been let go.
-  s.f_released = false;
-  ForgetPresses(platform);
 }
 
-void Redraw(Platform& platform, Image* title, Image* arrow, Image* digits, const MenuState& s) {
-  std::srand(static_cast<unsigned>(platform.Time()));
+void Redraw(Platform& platform, Image* title, Image* arrow, Image* digits, MenuState& s) {
+  s.seed = static_cast<uint32_t>(platform.Time());
   platform.Blit(title, 0, 0);
   platform.Blit(arrow, kArrowX, kArrowTopY + kArrowRowStep * s.selection);
   DrawNumber(platform, digits, s.time_limit, kTimeLimitX, kTimeLimitY);
@@ -126,7 +120,11 @@ int TitleMenu(Platform& platform, const MenuGames& games) {
       // 3. Return is looked at on every pass.
       if (platform.KeyHeld(Key::Return)) ReturnKey(platform, games, s);
 
-      // 4. An idle menu sleeps between passes instead of spinning.
+      // 4. R and B watch the last and the best game, once per press.
+      if (s.idle && platform.TakePress(Key::R)) BackFromGame(platform, s, games.watch(platform, kLastReplayName));
+      if (s.idle && platform.TakePress(Key::B)) BackFromGame(platform, s, games.watch(platform, kBestReplayName));
+
+      // 5. An idle menu sleeps between passes instead of spinning.
       if (s.idle) platform.Delay(kMenuPassDelayMs);
     }
   }

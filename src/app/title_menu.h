@@ -7,14 +7,17 @@
 
 #include "demo/demo_game.h"
 #include "game/play_game.h"
+#include "game/replay_player.h"
 #include "platform/platform.h"
 
 namespace vq {
 
-// The games the menu starts. Tests put their own in place of the real ones.
+// The games the menu starts, each with the seed of its random numbers, and
+// the kept replays it shows. Tests put their own in place of the real ones.
 struct MenuGames {
-  std::function<int32_t(Platform&, int32_t)> play = PlayGame;  // time limit in s, 0: untimed
-  std::function<int32_t(Platform&)> demo = DemoGame;
+  std::function<int32_t(Platform&, int32_t, uint32_t)> play = PlayGame;  // time limit in s, 0: untimed
+  std::function<int32_t(Platform&, uint32_t)> demo = DemoGame;
+  std::function<int32_t(Platform&, const char*)> watch = WatchKeptReplay;  // the name of a kept replay
 };
 
 // Menu items by selection value.
@@ -40,7 +43,8 @@ constexpr uint32_t kMenuKeyTickMs = 100;
 
 // Runs the title menu until Quit is chosen, the window is closed or a game
 // asks to end the program; returns the program's exit status (0). Loads its
-// images first and ends the process with status 1 when one is missing.
+// images first and ends the process with status 1 when one is missing. R
+// watches the last game played, B the best untimed game.
 int TitleMenu(Platform& platform, const MenuGames& games = MenuGames());
 
 }  // namespace vq

@@ -1,6 +1,5 @@
 #include "demo/autopilot.h"
 
-#include <cstdlib>
 #include <initializer_list>
 
 #include "rules/piece_control.h"
@@ -187,7 +186,7 @@ bool SearchPlacement(const Playfield& field, Placement* best) {
   return found;
 }
 
-void AutopilotDecision(const Playfield& field, Autopilot& autopilot) {
+void AutopilotDecision(Playfield& field, Autopilot& autopilot) {
   const Piece& piece = field.piece;
   const bool left_blocked = BlockedBelow(field, piece.pos[kBottomLeft]);
   const bool right_blocked = BlockedBelow(field, piece.pos[kBottomRight]);
@@ -201,7 +200,7 @@ void AutopilotDecision(const Playfield& field, Autopilot& autopilot) {
     autopilot.target = kBottomRowStart + best.left_column;
     autopilot.turns = best.turns;
   } else {
-    autopilot.target = kBottomRowStart + std::rand() % kColumns;
+    autopilot.target = kBottomRowStart + NextRandom(field.random) % kColumns;
   }
   autopilot.decision_pending = 0;
 }

@@ -78,8 +78,8 @@ bool SearchPlacement(const Playfield& field, Placement* best);
 
 // Decision (only while decision_pending is 1): the one-colour rule; otherwise
 // the search when it is on and finds a placement; otherwise a random column
-// with one rand() draw.
-void AutopilotDecision(const Playfield& field, Autopilot& autopilot);
+// with one draw of the playfield's generator.
+void AutopilotDecision(Playfield& field, Autopilot& autopilot);
 
 // Raises the target while its cell is occupied, never above the top row.
 void TargetRise(const Playfield& field, Autopilot& autopilot);

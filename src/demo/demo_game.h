@@ -1,8 +1,10 @@
+// The self-playing game behind the title menu's Demo item.
 #pragma once
 
 #include <cstdint>
 
 #include "demo/autopilot.h"
+#include "game/frame_input.h"
 #include "game/game_state.h"
 #include "game/play_game.h"
 #include "platform/platform.h"
@@ -21,21 +23,26 @@ struct DemoOutcome {
   int32_t frames;
 };
 
-// The self-playing game behind the title menu's Demo item, with the
-// colour-matching search on. Returns kBackToMenu once the end screen has been
-// dismissed, kQuitProgram when the window was closed. Prints no summary and
-// never writes the hiscore file.
-int32_t DemoGame(Platform& platform);
+// The demo with the colour-matching search on, its random numbers from seed.
+// Returns kBackToMenu once the end screen has been dismissed, kQuitProgram
+// when the window was closed. Prints no summary and never writes the hiscore
+// file.
+int32_t DemoGame(Platform& platform, uint32_t seed);
 
 // The same game with the search on or off; when outcome is given it receives
 // the final Score and the number of frames played.
-int32_t RunDemoGame(Platform& platform, bool search, DemoOutcome* outcome);
+int32_t RunDemoGame(Platform& platform, bool search, uint32_t seed, DemoOutcome* outcome);
 
 // Start-up of a demo: the game's start-up, then a decision due and target 0.
-void StartDemo(Platform& platform, DemoState& state, bool search);
+void StartDemo(Platform& platform, DemoState& state, bool search, uint32_t seed);
 
-// One frame of the demo, its steps in their order. Returns true when the frame
-// ended the game (it has been drawn and shown by then).
+// One frame of the demo on the platform: its input gathered, its work done,
+// what it asked for carried out, its picture drawn and shown. Returns true
+// when the frame ended the game.
 bool DemoFrame(Platform& platform, DemoState& state);
+
+// The work of one demo frame, its steps in their order, on the state and the
+// input alone.
+void UpdateDemoFrame(DemoState& state, const FrameInput& input);
 
 }  // namespace vq

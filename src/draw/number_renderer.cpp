@@ -6,7 +6,6 @@ namespace {
 
 constexpr int kGlyphWidth = 20;
 constexpr int kGlyphAdvance = 15;
-constexpr int kMaxDigits = 10;  // 2,147,483,647 has ten
 
 }  // namespace
 
@@ -17,37 +16,20 @@ int32_t HighestDigitIndex(int32_t value) {
   return k - 1;
 }
 
-int32_t DigitAt(int32_t value, int32_t k) {
-  if (k < 0) return value;
-  int64_t p = 1;
-  for (int32_t i = 0; i < k; ++i) {
-    p *= 10;
-    if (p > INT32_MAX) return 0;  // beyond the largest value's top digit
-  }
-  return static_cast<int32_t>(value / p);
+int32_t DigitOf(int32_t value, int32_t k) {
+  for (int32_t i = 0; i < k && value > 0; ++i) value /= 10;
+  return value % 10;
 }
 
 void DrawNumber(Platform& platform, Image* digit_strip, int32_t value, int left_x, int top_y) {
   if (value < 0) return;
-  int32_t digit[kMaxDigits];
   const int32_t n = HighestDigitIndex(value);
-
-  // Split from the most significant digit down.
-  int32_t remaining = value;
-  int32_t power = 1;
-  for (int32_t k = 0; k < n; ++k) power *= 10;
-  for (int32_t k = n; k >= 0; --k) {
-    digit[k] = DigitAt(remaining, k);
-    remaining -= digit[k] * power;
-    power /= 10;
-  }
-
-  // Draw from the least significant digit up: each glyph covers the leftmost
+  // Drawn from the least significant digit up: each glyph covers the leftmost
   // pixels of the glyph to its right.
   const int height = platform.ImageHeight(digit_strip);
   for (int32_t i = 0; i <= n; ++i) {
-    platform.BlitRegion(digit_strip, kGlyphWidth * digit[i], 0, kGlyphWidth, height, left_x + kGlyphAdvance * (n - i),
-                        top_y);
+    platform.BlitRegion(digit_strip, kGlyphWidth * DigitOf(value, i), 0, kGlyphWidth, height,
+                        left_x + kGlyphAdvance * (n - i), top_y);
   }
 }
 

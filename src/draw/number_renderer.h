@@ -11,8 +11,8 @@ namespace vq {
 // Number of decimal digits of value minus 1; 0 for every value below 10.
 int32_t HighestDigitIndex(int32_t value);
 
-// value / 10^k, truncated toward zero.
-int32_t DigitAt(int32_t value, int32_t k);
+// The decimal digit of 10^k in a value of 0 or more; 0 beyond its highest.
+int32_t DigitOf(int32_t value, int32_t k);
 
 // Draws value with its most significant digit's left edge at left_x and all
 // glyph tops at top_y. A negative value draws nothing.

@@ -1,20 +1,15 @@
-#include <cstdlib>
+#include "game/draw_frame.h"
 
+#include "draw/board_geometry.h"
 #include "draw/number_renderer.h"
-#include "game/game_session.h"
-#include "rules/timeline.h"
 
 namespace vq {
 
 namespace {
 
-constexpr int kBarLeftX = 156;
-constexpr int kBarBottomY = 441;
-constexpr int kBarHighest = 27;
 constexpr int kQueueLeftX = 50;
 constexpr int kQueueTopY = 250;
 constexpr int kQueueSpacing = 90;
-constexpr int kCellSize = 30;
 constexpr int kHudNumberX = 640;
 
 // Cell images are all drawn with the size of the skin's sq1.
@@ -31,22 +26,10 @@ struct CellPainter {
   }
 };
 
-// Even frames move every bar by -2 to +4; a bar that grows past the top
-// falls back to nothing.
-void UpdateVisualiser(GameState& state) {
-  if (state.field.frame_counter % 2 == 0) {
-    for (int32_t& bar : state.visualiser_bars) bar = bar - 2 + std::rand() % 7;
-  }
-  for (int32_t& bar : state.visualiser_bars) {
-    if (bar > kBarHighest) bar = 0;
-    if (bar < 0) bar = 0;
-  }
-}
-
 void DrawVisualiser(Platform& platform, const GameState& state) {
   for (int i = 0; i < kVisualiserBars; ++i) {
     for (int j = 0; j <= state.visualiser_bars[i]; ++j) {
-      platform.Blit(state.images.audvis, kBarLeftX + kCellSize * i, kBarBottomY - 10 * j);
+      platform.Blit(state.images.audvis, kBoardLeft + kCellSize * i, kBarBottomY - kBarBlockStep * j);
     }
   }
 }
@@ -65,27 +48,25 @@ void DrawQueue(const CellPainter& cells, const PreviewQueue& queue) {
   }
 }
 
-// Removes the marked cells of the Timeline's column and shows four sparks
-// around each removed cell, under everything drawn after them.
-void SweepWithSparks(Platform& platform, GameState& state) {
-  SweepResult removed = SweepColumn(state.field);
-  for (int32_t n = 0; n < removed.count; ++n) {
-    SparkPositions sparks = SparksAround(removed.index[n]);
+// Four sparks around each cell the frame's sweep removed, under everything
+// drawn after them.
+void DrawSparks(Platform& platform, const GameState& state) {
+  for (int32_t n = 0; n < state.swept.count; ++n) {
+    SparkPositions sparks = SparksAround(state.swept.index[n]);
     for (const Point& at : sparks.at) platform.Blit(state.images.spark, at.x, at.y);
   }
 }
 
 }  // namespace
 
-void DrawFrame(Platform& platform, GameState& state) {
+void DrawFrame(Platform& platform, const GameState& state) {
   Image* const* skin = CurrentSkin(state);
   const CellPainter cells{platform, skin, platform.ImageWidth(skin[kSkinSq1]), platform.ImageHeight(skin[kSkinSq1])};
-  Playfield& field = state.field;
+  const Playfield& field = state.field;
 
   // 1. Background of the skin on show.
   platform.Blit(skin[kSkinBg], 0, 0);
-  // 2. Visualiser bars.
-  UpdateVisualiser(state);
+  // 2. Visualiser bars (they moved with the frame's work).
   DrawVisualiser(platform, state);
   // 3. Grid.
   platform.Blit(state.images.grid, 150, 150);
@@ -93,12 +74,9 @@ void DrawFrame(Platform& platform, GameState& state) {
   platform.Blit(state.images.hud, 0, 150);
   // 5. The three queued pieces.
   DrawQueue(cells, field.queue);
-  // 6. Mark the same-colour squares.
-  MarkSquares(field.board);
-  // 7. Sweep the Timeline's column, with sparks.
-  SweepWithSparks(platform, state);
-  // 8. Hanging cells fall one row.
-  SettleCells(field.board);
+  // 6-8. The squares were marked, the Timeline's column swept and hanging
+  //      cells settled by the frame's work: the sparks of the removed cells.
+  DrawSparks(platform, state);
   // 9. Board cells.
   for (int32_t i = 0; i < kCells; ++i) cells.Draw(field.board[i], IndexX(i), IndexY(i));
   // 10. The falling piece, also above the board.
@@ -109,14 +87,14 @@ void DrawFrame(Platform& platform, GameState& state) {
     cells.Draw(colour, at.x, at.y);
   }
   // 11. Timeline marker.
-  platform.Blit(state.images.tempo, MarkerX(field.timeline), 135);
+  platform.Blit(state.images.tempo, MarkerX(field.timeline), kMarkerY);
   // 12. HUD numbers; a negative value leaves its field empty.
-  int32_t seconds = state.play_time / 1000;
-  int32_t shown_time = state.time_limit == 0 ? seconds : state.time_limit - seconds;
+  const int32_t seconds = state.play_time / 1000;
+  const int32_t limit = state.start.time_limit;
   DrawNumber(platform, state.images.numbers, field.level, kHudNumberX, 185);
-  DrawNumber(platform, state.images.numbers, shown_time, kHudNumberX, 245);
+  DrawNumber(platform, state.images.numbers, limit == 0 ? seconds : limit - seconds, kHudNumberX, 245);
   DrawNumber(platform, state.images.numbers, field.score, kHudNumberX, 305);
-  DrawNumber(platform, state.images.numbers, state.hiscore, kHudNumberX, 365);
+  DrawNumber(platform, state.images.numbers, state.start.hiscore, kHudNumberX, 365);
   // 13. Show it.
   platform.Flip();
 }

@@ -1,6 +1,7 @@
-// Everything one game keeps: the playfield, the clock readings, the music and
-// keys it handles itself, and its images. Created when a game starts and gone
-// when it returns; the interactive game and the demo share it.
+// Everything one game keeps: the playfield, the clock readings, the keys and
+// music it handles itself, what the drawing shows, what the frame asks of the
+// loop, and its images. Created when a game starts and gone when it returns;
+// the interactive game, the demo and a replay share it.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +10,7 @@
 #include "rules/input.h"
 #include "rules/playfield.h"
 #include "rules/scoring.h"
+#include "rules/timeline.h"
 
 namespace vq {
 
@@ -31,11 +33,32 @@ struct GameImages {
   Image* skins[kSkinCount][kSkinImages];  // skins[k - 1] is skin k
 };
 
-struct GameState {
+// Keys held when a game started, as bits of GameStart::held.
+enum : uint8_t { kHeldReturn = 1, kHeldM = 2, kHeldF = 4 };
+
+// What a game starts from besides its images: with the frames' input, all a
+// replay needs to play the same game again.
+struct GameStart {
   int32_t time_limit;  // seconds of Time attack; 0 for the untimed game
+  uint32_t seed;       // of the game's random numbers
+  uint32_t ticks;      // the clock at the end of start-up
+  int32_t hiscore;     // the hiscore file's value, shown in the HUD
+  uint8_t held;        // Return, M and F held at the start: they act only once let go
+};
+
+// What a frame asks of the loop, which carries it out after the frame's work.
+struct FrameRequests {
+  bool announce_win;        // print the win message
+  bool music_toggled;       // start or stop the music, as music_on now says
+  bool toggle_full_screen;  // switch between window and full screen
+};
+
+struct GameState {
+  GameStart start;  // the time limit (0: untimed) and the hiscore shown come from here
 
   // Board, piece, queue, MoveLatch, Timeline, SweepScore, Score,
-  // PreviousScore, Level, the skin on show, FrameCounter and GameOverFlag.
+  // PreviousScore, Level, the skin on show, FrameCounter, GameOverFlag and
+  // the random numbers.
   Playfield field;
 
   // The two latest tick readings; each frame overwrites the older one.
@@ -44,13 +67,12 @@ struct GameState {
   int32_t frame_time;  // ms between this frame's reading and the one before
   int32_t play_time;   // ms since start-up, pauses included
 
-  int32_t hiscore;  // read from the hiscore file at start-up; fixed during the game
-
   int32_t music_available;  // 0 when audio or the music file failed
   int32_t music_on;         // the M toggle
   Music* music;
 
   int32_t visualiser_bars[kVisualiserBars];
+  SweepResult swept;  // the cells this frame's sweep removed: the drawing shows sparks there
 
   EventType event_record;  // the last event taken; kept across frames
 
@@ -64,6 +86,8 @@ struct GameState {
   // A request to close the window was taken: the game ends as with Escape,
   // the end screen does not wait, and the program ends afterwards.
   bool window_closed;
+
+  FrameRequests requests;
 
   GameImages images;
 };

@@ -1,15 +1,12 @@
 #include "game/hiscore_file.h"
 
-#include <errno.h>
 #include <fcntl.h>
-#include <limits.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <string>
+
+#include "game/data_files.h"
 
 namespace vq {
 
@@ -135,95 +132,10 @@ int32_t ReadHiscore(const char* path) {
   return reader.Value();
 }
 
-namespace {
-
-// The path that path's chain of symbolic links ends at, which need not exist
-// yet; "" for a loop or a link that cannot be read.
-std::string FinalTarget(const char* path) {
-  std::string current = path;
-  for (int hops = 0; hops < 40; ++hops) {
-    struct stat info;
-    if (lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return current;
-    char target[PATH_MAX];
-    ssize_t length = readlink(current.c_str(), target, sizeof target);
-    if (length <= 0 || length >= static_cast<ssize_t>(sizeof target)) return "";
-    std::string next(target, static_cast<size_t>(length));
-    // A relative target is relative to the folder of the link.
-    const std::string::size_type slash = current.rfind('/');
-    if (next[0] != '/' && slash != std::string::npos) next = current.substr(0, slash + 1) + next;
-    current = next;
-  }
-  return "";
-}
-
-std::string InFolder(const std::string& folder, const char* name) {
-  return folder + (folder.back() == '/' ? "" : "/") + name;
-}
-
-}  // namespace
-
-std::string PlayerHiscorePath(const char* xdg_data_home, const char* home) {
-  if (xdg_data_home && xdg_data_home[0] == '/') {
-    return InFolder(xdg_data_home, "velquadro/hiscore.dat");
-  }
-  if (home && home[0] == '/') return InFolder(home, ".local/share/velquadro/hiscore.dat");
-  return "";
-}
-
-std::string HiscorePath() {
-  if (access(kInstalledMarker, F_OK) != 0) return kHiscorePath;
-  const char* home = std::getenv("HOME");
-  if (!home || home[0] != '/') {
-    const struct passwd* entry = getpwuid(getuid());
-    home = entry ? entry->pw_dir : nullptr;
-  }
-  return PlayerHiscorePath(std::getenv("XDG_DATA_HOME"), home);
-}
-
-bool MakeParentDirectories(const std::string& path) {
-  for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
-    if (mkdir(path.substr(0, slash).c_str(), 0700) != 0 && errno != EEXIST) return false;
-  }
-  return true;
-}
-
 bool WriteHiscore(const char* path, int32_t score) {
-  const std::string target = FinalTarget(path);
-  if (target.empty()) return false;
-  bool keep_mode = false;
-  struct stat info;
-  if (stat(target.c_str(), &info) == 0) {
-    if (S_ISREG(info.st_mode)) {
-      // Only a file that could be written in place is replaced.
-      int probe = open(target.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-      if (probe < 0) return false;
-      close(probe);
-      keep_mode = true;
-    } else if (target != path) {
-      return false;  // a device, pipe or folder reached through a link
-    }
-  }
-  const std::string temporary = target + "." + std::to_string(static_cast<long>(getpid())) + ".tmp";
-  // A leftover of a crashed writer with our process id is of no use.
-  unlink(temporary.c_str());
-  int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) return false;
-  std::FILE* file = fdopen(fd, "w");
-  if (!file) {
-    close(fd);
-    unlink(temporary.c_str());
-    return false;
-  }
-  bool written = !keep_mode || fchmod(fd, info.st_mode & 0777) == 0;
-  written = std::fprintf(file, "%i\n", static_cast<int>(score)) > 0 && written;
-  written = (std::fflush(file) == 0) && written;
-  written = (fsync(fd) == 0) && written;
-  written = (std::fclose(file) == 0) && written;
-  if (!written || std::rename(temporary.c_str(), target.c_str()) != 0) {
-    unlink(temporary.c_str());
-    return false;
-  }
-  return true;
+  char text[16];
+  const int length = std::snprintf(text, sizeof text, "%i\n", static_cast<int>(score));
+  return WriteFileAtomically(path, text, static_cast<size_t>(length));
 }
 
 }  // namespace vq

@@ -1,7 +1,9 @@
+// The interactive game behind Play and Time attack: its loop and its frame.
 #pragma once
 
 #include <cstdint>
 
+#include "game/frame_input.h"
 #include "platform/platform.h"
 
 namespace vq {
@@ -13,14 +15,22 @@ enum GameResult : int32_t {
 };
 
 // The interactive game: untimed when time_limit is 0, Time attack for that
-// many seconds otherwise. Returns kBackToMenu once the end screen has been
-// dismissed, kQuitProgram when the window was closed.
-int32_t PlayGame(Platform& platform, int32_t time_limit);
+// many seconds otherwise, its random numbers from seed. Every game is
+// recorded and kept as the last replay. Returns kBackToMenu once the end
+// screen has been dismissed, kQuitProgram when the window was closed.
+int32_t PlayGame(Platform& platform, int32_t time_limit, uint32_t seed);
 
 struct GameState;
+struct Replay;
 
-// One frame of the interactive game, steps 1 to 20 in their order. Returns
-// true when the frame ended the game (it has been drawn and shown by then).
-bool PlayFrame(Platform& platform, GameState& state);
+// One frame of the interactive game on the platform: its input gathered (and
+// added to recording when given), its work done, what it asked for carried
+// out, and its picture drawn and shown. Returns true when the frame ended the
+// game.
+bool PlayFrame(Platform& platform, GameState& state, Replay* recording = nullptr);
+
+// The work of one frame, steps 1 to 20 in their order, on the state and the
+// input alone: the same input always gives the same game.
+void UpdatePlayFrame(GameState& state, const FrameInput& input);
 
 }  // namespace vq

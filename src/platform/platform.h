@@ -26,6 +26,8 @@ enum class Key : int {
   Return,
   M,
   F,
+  R,
+  B,
   Count
 };
 

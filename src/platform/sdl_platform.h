@@ -1,8 +1,11 @@
 // The platform on SDL 1.2, SDL_image and SDL_mixer: the one place that talks
 // to the machine. This header includes no SDL header, so that main can open
-// the window without seeing SDL itself.
+// the window without seeing SDL itself. The screen and images are in
+// sdl_video.cpp, the clock, keys and pads in sdl_input.cpp, the sound in
+// sdl_audio.cpp.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "platform/pad_input.h"
@@ -48,9 +51,9 @@ class SdlPlatform : public Platform {
   void Blit(Image* image, int x, int y) override;
   void BlitRegion(Image* image, int sx, int sy, int w, int h, int x, int y) override;
   void Flip() override;
-  // A hash of every pixel on the screen: two runs that draw the same pictures
-  // get the same sums. 0 without a window.
-  uint64_t ScreenChecksum();
+  // Calls visit with the bytes of each row of the screen as the last drawing
+  // left it, top to bottom; false without a window.
+  bool VisitScreenRows(const std::function<void(const uint8_t* row, int bytes)>& visit);
   void ToggleFullScreen() override;
   bool OpenAudio() override;
   const char* LastError() override;
@@ -60,6 +63,9 @@ class SdlPlatform : public Platform {
   void ReleaseMusic(Music* music) override;
 
  private:
+  // The input's part of opening the window: the mouse ignored, keys and pads
+  // noted as SDL takes their events in.
+  void StartInput();
   void FreeStoppedMusic();
   // Draws the source rectangle of the image at (x, y), clipped to the image
   // and the screen.

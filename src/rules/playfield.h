@@ -1,9 +1,11 @@
-// The playfield of one game: the Board, the falling Piece, the PreviewQueue
-// and the counters the rules keep, with the index functions that place a
-// board index on the screen. Plain data and small functions; no SDL.
+// The playfield of one game: the Board, the falling Piece, the PreviewQueue,
+// the counters the rules keep and the random numbers they draw. Plain data
+// and small functions; no SDL.
 #pragma once
 
 #include <cstdint>
+
+#include "rules/random.h"
 
 namespace vq {
 
@@ -30,11 +32,6 @@ struct PreviewQueue {
   int32_t entry[3][4];
 };
 
-struct Point {
-  int32_t x;
-  int32_t y;
-};
-
 struct Playfield {
   int32_t board[kCells];
   Piece piece;
@@ -48,23 +45,23 @@ struct Playfield {
   int32_t skin;  // skin on show, 1 to 5
   int32_t frame_counter;
   int32_t game_over;  // GameOverFlag
+  Random random;      // every colour, visualiser bar and random column of the game
 };
 
-// Start values of a game: empty Board, the first piece (1, 1, 1, 2) at the
-// spawn positions, the queue filled by twelve rand() draws, latch armed,
-// Timeline 0.0, Score 0, Level 1, skin 1, counters 0.
-void StartPlayfield(Playfield& p);
+// Start values of a game: the generator seeded with seed, empty Board, the
+// first piece (1, 1, 1, 2) at the spawn positions, the queue filled by the
+// game's first twelve draws, latch armed, Timeline 0.0, Score 0, Level 1,
+// skin 1, counters 0.
+void StartPlayfield(Playfield& p, uint32_t seed);
 
-// A new colour: rand() % 2 + 1.
-int32_t DrawColour();
+// A new colour: the next number % 2 + 1.
+int32_t DrawColour(Random& random);
 
+// Column 0 to 15 of a board index, also of the two rows above the Board.
 int32_t IndexColumn(int32_t index);
-int32_t IndexX(int32_t index);
-int32_t IndexY(int32_t index);
-Point PieceCellPosition(int32_t position);
 
 // The piece takes entry 0's colours and the spawn positions; the queue moves
-// up and its last entry is drawn anew (four rand() draws).
+// up and its last entry is drawn anew (four draws).
 void AdvanceQueue(Playfield& p);
 
 }  // namespace vq

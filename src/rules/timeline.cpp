@@ -1,7 +1,5 @@
 #include "rules/timeline.h"
 
-#include <cmath>
-
 #include "rules/scoring.h"
 
 namespace vq {
@@ -10,9 +8,6 @@ namespace {
 
 constexpr double kTimelineStep = 0.1;  // columns per frame
 constexpr double kTimelineEnd = 15.0;  // a pass ends once the position reaches this
-constexpr int32_t kCellSize = 30;
-constexpr int32_t kBoardLeft = 156;
-constexpr int32_t kBoardTop = 156;
 
 // Same colour, marked or not: the codes are equal or differ by exactly 2.
 bool SameColour(int32_t a, int32_t b) { return a == b || a - b == 2 || b - a == 2; }
@@ -23,17 +18,7 @@ bool Marked(int32_t code) { return code == kMarkedOne || code == kMarkedTwo; }
 
 }  // namespace
 
-SparkPositions SparksAround(int32_t removed_index) {
-  const int32_t x = kBoardLeft + kCellSize * (removed_index % kColumns);
-  const int32_t y = kBoardTop + kCellSize * (removed_index / kColumns);
-  return SparkPositions{{{x, y - kCellSize}, {x, y + kCellSize}, {x - kCellSize, y}, {x + kCellSize, y}}};
-}
-
 int32_t TimelineColumn(double position) { return static_cast<int32_t>(position); }
-
-// The accumulated position falls just short of n / 10, so the product and the
-// sum must be rounded once together: 279, not 280, at the 48th frame of a pass.
-int32_t MarkerX(double position) { return static_cast<int32_t>(std::fma(position, 30.0, 136.0)); }
 
 bool AdvanceTimeline(Playfield& p) {
   if (p.timeline < kTimelineEnd) {

@@ -14,18 +14,7 @@ struct SweepResult {
   int32_t index[kRows];
 };
 
-// The four spark positions of a removed cell: above, below, left, right;
-// 30 pixels from the cell, also beyond the board's edges.
-struct SparkPositions {
-  Point at[4];
-};
-SparkPositions SparksAround(int32_t removed_index);
-
 int32_t TimelineColumn(double position);
-
-// Left edge of the marker image: position * 30 + 136 with one rounding,
-// truncated toward zero.
-int32_t MarkerX(double position);
 
 // Adds 0.1 to the Timeline, or at the end of a pass resets it to 0.0 and runs
 // EndPass. Returns true when a pass ended in this call.

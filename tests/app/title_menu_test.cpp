@@ -28,8 +28,9 @@ struct Screen {
 };
 
 struct GameCall {
-  std::string game;  // "play" or "demo"
+  std::string game;  // "play", "demo", or the replay watched
   int32_t time_limit;
+  uint32_t seed;
 };
 
 // Runs the menu on the fake with keys held by time and a window-close request
@@ -55,8 +56,9 @@ class MenuRun {
       }
     };
     MenuGames games;
-    games.play = [this](Platform&, int32_t limit) { return Game("play", limit); };
-    games.demo = [this](Platform&) { return Game("demo", 0); };
+    games.play = [this](Platform&, int32_t limit, uint32_t seed) { return Game("play", limit, seed); };
+    games.demo = [this](Platform&, uint32_t seed) { return Game("demo", 0, seed); };
+    games.watch = [this](Platform&, const char* name) { return Game(name, 0, 0); };
     return TitleMenu(fake, games);
   }
 
@@ -97,8 +99,8 @@ class MenuRun {
  private:
   bool quit_sent_ = false;
 
-  int32_t Game(const char* name, int32_t limit) {
-    calls.push_back({name, limit});
+  int32_t Game(const char* name, int32_t limit, uint32_t seed) {
+    calls.push_back({name, limit, seed});
     // The game takes its time; its end screen consumed the Return press.
     fake.now += game_length_ms;
     fake.Release(Key::Return);
@@ -267,6 +269,8 @@ TEST(TitleMenu, ReturnStartsTheSelectedGameWithItsLimit) {
       {"time attack after two rights", {Key::Down, Key::Right, Key::Right, Key::Return}, "play", 50},
       {"play ignores a changed limit", {Key::Down, Key::Right, Key::Up, Key::Return}, "play", 0},
       {"demo", {Key::Down, Key::Down, Key::Return}, "demo", 0},
+      {"R watches the last game", {Key::Down, Key::R}, "last.vqreplay", 0},
+      {"B watches the best game", {Key::B}, "best.vqreplay", 0},
   };
   for (const Case& c : cases) {
     MenuRun run;
@@ -277,23 +281,22 @@ TEST(TitleMenu, ReturnStartsTheSelectedGameWithItsLimit) {
   }
 }
 
-TEST(TitleMenu, MenuRedrawsAndReseedsAfterAGameKeepingItsChoices) {
+// After a game the menu is redrawn with the same item and limit. Each game's
+// random numbers are seeded from the wall clock of the redraw before it.
+TEST(TitleMenu, MenuRedrawsAfterAGameKeepingItsChoicesAndSeedsEachGame) {
   MenuRun run;
-  std::vector<int> first_rand_after_flip;
-  run.fake.on_flip = [&](FakePlatform&) { first_rand_after_flip.push_back(std::rand()); };
-  run.Run(Taps({Key::Down, Key::Right, Key::Return}), 10000);
-  ASSERT_EQ(run.calls.size(), 1u);
+  const uint32_t first_second = static_cast<uint32_t>(run.fake.wall_time);
+  run.fake.on_flip = [](FakePlatform& f) { ++f.wall_time; };  // a second passes at every redraw
+  run.game_length_ms = 100;
+  run.Run(Taps({Key::Down, Key::Right, Key::Return, Key::Return}), 20000);
+  ASSERT_EQ(run.calls.size(), 2u);
   EXPECT_EQ(run.calls[0].time_limit, 40);
-  // The screen after the game shows the same item and limit.
   std::vector<Screen> screens = run.Screens();
-  ASSERT_EQ(screens.size(), 4u);
-  EXPECT_EQ(screens.back().row, 1);
-  EXPECT_EQ(screens.back().limit, 40);
-  // Every redraw reseeds from the wall clock.
-  std::srand(static_cast<unsigned>(run.fake.wall_time));
-  const int expected = std::rand();
-  ASSERT_EQ(first_rand_after_flip.size(), 4u);
-  for (int r : first_rand_after_flip) EXPECT_EQ(r, expected);
+  ASSERT_EQ(screens.size(), 5u);
+  EXPECT_EQ(screens[3].row, 1);
+  EXPECT_EQ(screens[3].limit, 40);
+  EXPECT_EQ(run.calls[0].seed, first_second + 2);  // read by the third redraw
+  EXPECT_EQ(run.calls[1].seed, first_second + 3);
 }
 
 // The menu ends with status 0 on Quit, at once when a game asks to end the

@@ -41,6 +41,7 @@ Autopilot Pilot(int32_t target, bool search = false) {
   return autopilot;
 }
 
+// The game draws the C library's numbers of the same seed.
 int32_t NextRandomColumn(unsigned seed) {
   std::srand(seed);
   return 144 + std::rand() % 16;
@@ -69,7 +70,7 @@ TEST(AutopilotDecision, PicksTheOneColourRuleOrARandomColumn) {
     Playfield field = Field(c.piece);
     for (int32_t cell : c.occupied) field.board[cell] = kColourOne;
     Autopilot autopilot = Pilot(0, c.search);
-    std::srand(7);
+    SeedRandom(field.random, 7);
     AutopilotDecision(field, autopilot);
     EXPECT_EQ(autopilot.target, c.target < 0 ? NextRandomColumn(7) : c.target);
     EXPECT_EQ(autopilot.decision_pending, c.pending);
@@ -83,11 +84,10 @@ TEST(AutopilotDecision, TheSearchDrawsNoRandomNumber) {
   Playfield field = Field(Spawned({1, 2, 1, 2}));
   field.board[149] = field.board[150] = kColourOne;
   Autopilot autopilot = Pilot(0, true);
-  std::srand(11);
+  SeedRandom(field.random, 11);
+  Random untouched = field.random;
   AutopilotDecision(field, autopilot);
-  const int next = std::rand();
-  std::srand(11);
-  EXPECT_EQ(next, std::rand());
+  EXPECT_EQ(NextRandom(field.random), NextRandom(untouched));
   EXPECT_EQ(autopilot.decision_pending, 0);
   EXPECT_EQ(autopilot.target, 144 + 5);
 }
@@ -416,7 +416,7 @@ TEST(SearchPlacement, FindsNothingWhereEveryPlaceIsPoorOrFatal) {
 
     // The decision then takes the random column, as without the search.
     Autopilot autopilot = Pilot(0, true);
-    std::srand(3);
+    SeedRandom(field.random, 3);
     AutopilotDecision(field, autopilot);
     EXPECT_EQ(autopilot.target, NextRandomColumn(3));
     EXPECT_EQ(autopilot.turns, 0);

@@ -22,16 +22,15 @@ TEST(HighestDigitIndex, CountsDigitsMinusOne) {
   for (const Case& c : cases) EXPECT_EQ(HighestDigitIndex(c.value), c.expected) << c.value;
 }
 
-TEST(DigitAt, DividesByPowerOfTenTowardZero) {
+TEST(DigitOf, TheDecimalDigitOfEachPower) {
   struct Case {
     int32_t value, k, expected;
   };
   const Case cases[] = {
-      {1234, 0, 1234},    {1234, 2, 12},       {1234, 3, 1},    {1234, 4, 0},
-      {2147483647, 9, 2}, {2147483647, 10, 0}, {-1234, 2, -12}, {-9, 1, 0},
+      {1234, 0, 4}, {1234, 2, 2}, {1234, 3, 1}, {1234, 4, 0}, {2147483647, 9, 2}, {2147483647, 10, 0}, {0, 0, 0},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(DigitAt(c.value, c.k), c.expected) << c.value << " k=" << c.k;
+    EXPECT_EQ(DigitOf(c.value, c.k), c.expected) << c.value << " k=" << c.k;
   }
 }
 

@@ -1,15 +1,17 @@
-// What the long runs check after every frame of a real game loop (PlayFrame or
-// DemoFrame on the test platform): the playfield is sound, every cell on the
-// Board came from a lock and went only by a sweep, and the Score is exactly
-// what the finished passes earned. The ledger is kept from what the frames
-// showed: the piece coming back to the spawn positions with the queue moved
-// up, and four sparks for each removed cell.
+// What the long runs check after every frame of a real game (the frame's work
+// on its input, or DemoFrame on the test platform): the playfield is sound,
+// every cell on the Board came from a lock and went only by a sweep, and the
+// Score is exactly what the finished passes earned. The ledger is kept from
+// what the frames showed: the piece coming back to the spawn positions with
+// the queue moved up, and the cells each sweep removed.
 #pragma once
 
 #include <algorithm>
 #include <cstdint>
 #include <string>
 
+#include "game/frame_steps.h"
+#include "game/play_game.h"
 #include "platform/fake_platform.h"
 #include "rules/playfield.h"
 #include "rules/scoring.h"
@@ -100,5 +102,32 @@ inline std::string CheckPlayfield(const Playfield& p, const GameLedger& ledger) 
   if (p.move_latch != 0 && p.move_latch != 1) return "move latch " + std::to_string(p.move_latch);
   return {};
 }
+
+// An untimed interactive game played on made-up input, 30 ms a frame, with
+// the ledger kept and the playfield checked after every frame: the frantic
+// player's and the rules fuzzer's harness.
+struct CheckedGame {
+  GameState state{};
+  GameLedger ledger;
+
+  void Start(uint32_t seed) {
+    state = GameState{};
+    StartGameState(state, GameStart{0, seed, 0, 0, 0});
+    ledger = GameLedger{};
+  }
+  // One frame with these FrameKey bits and this event; the fault it shows,
+  // or "".
+  std::string Play(uint16_t keys, EventType event) {
+    FrameInput input{};
+    input.ticks = 30u * static_cast<uint32_t>(state.field.frame_counter + 1);
+    input.wall_time = 1700000000 + input.ticks / 1000;
+    input.event = event;
+    input.keys = keys;
+    const Playfield before = state.field;
+    UpdatePlayFrame(state, input);
+    ledger.Book(before, state.field, state.swept.count);
+    return CheckPlayfield(state.field, ledger);
+  }
+};
 
 }  // namespace vq::test

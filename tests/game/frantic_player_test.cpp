@@ -1,17 +1,14 @@
 // Plays the interactive game like a frantic player: random held keys and
 // random key-down and key-up events, game after game through the game's own
-// frame loop on the test platform, checking the playfield after every frame.
+// frame work, checking the playfield after every frame.
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
 
 #include "frame_checks.h"
-#include "game/game_session.h"
-#include "game/play_game.h"
 
 namespace vq::test {
 namespace {
@@ -23,7 +20,7 @@ int EnvCount(const char* name, int fallback) {
 }
 
 // One player's habits: how often a held key flips, and how often the poll
-// finds an event. Each player re-arms with a Ctrl or Alt key of its own.
+// finds an event.
 class FranticPlayer {
  public:
   explicit FranticPlayer(unsigned seed) : random_(seed) {
@@ -31,27 +28,29 @@ class FranticPlayer {
     space_flip_ = 0.01 + 0.2 * Uniform();
     rearm_flip_ = 0.05 * Uniform();
     event_ = Uniform();
-    const Key rearm_keys[] = {Key::LeftCtrl, Key::RightCtrl, Key::LeftAlt, Key::RightAlt};
-    rearm_ = rearm_keys[seed % 4];
   }
 
-  // Sets the keys and the event for the next frame.
-  void Next(FakePlatform& fake) {
-    for (Key key : {Key::Up, Key::Down, Key::Left, Key::Right}) Flip(fake, key, flip_);
-    Flip(fake, Key::Space, space_flip_);
-    Flip(fake, rearm_, rearm_flip_);
-    if (Uniform() < event_) fake.events.push_back(Uniform() < 0.5 ? EventType::KeyDown : EventType::KeyUp);
+  // The keys and the event of the next frame.
+  uint16_t Keys() {
+    for (FrameKey key : {kFrameUp, kFrameDown, kFrameLeft, kFrameRight}) Flip(key, flip_);
+    Flip(kFrameSpace, space_flip_);
+    Flip(kFrameRearm, rearm_flip_);
+    return keys_;
+  }
+  EventType Event() {
+    if (Uniform() >= event_) return EventType::None;
+    return Uniform() < 0.5 ? EventType::KeyDown : EventType::KeyUp;
   }
 
  private:
   double Uniform() { return std::uniform_real_distribution<double>(0.0, 1.0)(random_); }
-  void Flip(FakePlatform& fake, Key key, double p) {
-    if (Uniform() < p) fake.keys[static_cast<int>(key)] = !fake.KeyHeld(key);
+  void Flip(FrameKey key, double p) {
+    if (Uniform() < p) keys_ ^= key;
   }
 
   std::mt19937 random_;
   double flip_, space_flip_, rearm_flip_, event_;
-  Key rearm_;
+  uint16_t keys_ = 0;
 };
 
 TEST(FranticPlayer, PlayfieldStaysSoundFrameAfterFrame) {
@@ -62,42 +61,25 @@ TEST(FranticPlayer, PlayfieldStaysSoundFrameAfterFrame) {
   const auto started = std::chrono::steady_clock::now();
   for (int seed = 1; seed <= seeds; ++seed) {
     FranticPlayer player(static_cast<unsigned>(seed));
-    FakePlatform fake;
-    fake.poll_budget = LONG_MAX;
-    fake.blits.reserve(1024);
-    GameState state;
-    GameLedger ledger;
-    auto start = [&](unsigned game_seed) {
-      std::srand(game_seed);
-      StartGame(fake, state, 0);
-      ledger = GameLedger{};
+    CheckedGame game;
+    auto add_up = [&] {
+      locks += game.ledger.locks;
+      swept += game.ledger.swept;
+      passes += game.ledger.passes;
       ++games;
     };
-    auto finish = [&] {
-      fake.keys = {};
-      fake.Press(Key::Return);
-      EndGame(fake, state, false);
-      fake.keys = {};
-      locks += ledger.locks;
-      swept += ledger.swept;
-      passes += ledger.passes;
-    };
-    start(static_cast<unsigned>(seed) * 7919u);
+    game.Start(static_cast<unsigned>(seed) * 7919u);
     for (int frame = 1; frame <= frames; ++frame) {
-      player.Next(fake);
-      const Playfield before = state.field;
-      fake.blits.clear();
-      const bool over = PlayFrame(fake, state);
-      ledger.Book(before, state.field, RemovedBySparks(fake));
+      const uint16_t keys = player.Keys();
+      const std::string fault = game.Play(keys, player.Event());
       ++frames_run;
-      const std::string fault = CheckPlayfield(state.field, ledger);
       ASSERT_TRUE(fault.empty()) << fault << " (seed " << seed << ", frame " << frame << ")";
-      if (over) {
-        finish();
-        start(static_cast<unsigned>(seed) * 7919u + static_cast<unsigned>(frame));
+      if (game.state.field.game_over) {
+        add_up();
+        game.Start(static_cast<unsigned>(seed) * 7919u + static_cast<unsigned>(frame));
       }
     }
-    finish();
+    add_up();
   }
   const double us = std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - started).count();
   // The play must reach the interesting rules, or the checks prove nothing.

@@ -71,6 +71,7 @@ struct GameRun {
   FakePlatform fake;
   std::function<void(FakePlatform&, int)> before_frame = [](FakePlatform&, int) {};
   bool press_return_at_end = true;
+  uint32_t seed = 4242;  // of the game's random numbers
 
   std::vector<Snapshot> shown;  // shown[n - 1] at flip n
   int end_flip = 0;             // flip that showed the overlay; 0 if none
@@ -91,7 +92,7 @@ struct GameRun {
     };
     before_frame(fake, 1);
     ::testing::internal::CaptureStdout();
-    result = PlayGame(fake, time_limit);
+    result = PlayGame(fake, time_limit, seed);
     out = ::testing::internal::GetCapturedStdout();
   }
 

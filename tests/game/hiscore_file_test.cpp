@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "game/data_files.h"
 #include "game_run.h"
 
 namespace vq::test {
@@ -164,7 +165,7 @@ TEST(PlayerHiscorePathTest, FollowsTheXdgRules) {
         Case{"", "/h/", "/h/.local/share/velquadro/hiscore.dat"},
         Case{"data", "/h", "/h/.local/share/velquadro/hiscore.dat"}, Case{nullptr, "h", ""},
         Case{nullptr, nullptr, ""}}) {
-    EXPECT_EQ(PlayerHiscorePath(c.xdg, c.home), c.path) << (c.home ? c.home : "no home");
+    EXPECT_EQ(PlayerDataPath(c.xdg, c.home, "hiscore.dat"), c.path) << (c.home ? c.home : "no home");
   }
 }
 

@@ -11,7 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "game/game_session.h"
+#include "draw/board_geometry.h"
+#include "game/end_game.h"
+#include "game/frame_steps.h"
+#include "game/game_resources.h"
 #include "game/game_state.h"
 #include "game_run.h"
 #include "rules/timeline.h"
@@ -129,7 +132,7 @@ TEST_F(PlayGameTest, PieceKeysThroughARealFrame) {
     SCOPED_TRACE(c.what);
     FakePlatform fake;
     GameState state;
-    StartGame(fake, state, 0);
+    StartGame(fake, state, 0, 1);
     for (int32_t i = 83; i < kCells; i += kColumns) state.field.board[i] = kColourTwo;
     state.field.piece = Piece{{36, 37, 52, 53}, {1, 1, 2, 1}};
     state.field.move_latch = c.latch;
@@ -145,7 +148,7 @@ TEST_F(PlayGameTest, PieceKeysThroughARealFrame) {
     EXPECT_EQ(std::vector<int32_t>(piece.colour, piece.colour + 4), c.colours);
     EXPECT_EQ(state.field.move_latch, c.latch_after);
     fake.Press(Key::Return);
-    EndGame(fake, state, false);
+    ShowEndScreen(fake, state);
   }
 }
 
@@ -169,7 +172,7 @@ TEST_F(PlayGameTest, TapsBetweenFramesActOnce) {
     SCOPED_TRACE(static_cast<int>(c.tapped));
     FakePlatform fake;
     GameState state;
-    StartGame(fake, state, 0);
+    StartGame(fake, state, 0, 1);
     state.field.piece = Piece{{36, 37, 52, 53}, {1, 1, 2, 1}};
     state.field.move_latch = c.latch;
     fake.Tap(c.tapped);
@@ -180,7 +183,7 @@ TEST_F(PlayGameTest, TapsBetweenFramesActOnce) {
     EXPECT_EQ(state.field.piece.pos[kTopLeft], c.top_left);
     EXPECT_EQ(std::vector<int32_t>(state.field.piece.colour, state.field.piece.colour + 4), c.colours);
     fake.Press(Key::Return);
-    EndGame(fake, state, false);
+    ShowEndScreen(fake, state);
   }
 }
 
@@ -222,7 +225,7 @@ TEST_F(PlayGameTest, PacingAlternatesWorkTimeAndSixty) {
 TEST_F(PlayGameTest, PlayTimeIsTheLatestReadingMinusTheStart) {
   FakePlatform fake;
   GameState state;
-  StartGame(fake, state, 0);
+  StartGame(fake, state, 0, 1);
   const uint32_t start = fake.tick_readings.back();
   const uint32_t work[] = {3, 80, 0, 59, 61, 17, 200, 1};
   int polls = 0;
@@ -469,7 +472,7 @@ TEST_F(PlayGameTest, FirstFrameDrawsEverythingInOrder) {
 TEST_F(PlayGameTest, VisualiserBarsStepFromMinusTwoToPlusFour) {
   FakePlatform fake;
   GameState state;
-  StartGame(fake, state, 0);
+  StartGame(fake, state, 0, 1);
   std::vector<int> before(16, -1);
   std::set<int> steps[2];  // by frame parity; only steps that did not fall back to 0
   for (int n = 1; n <= 600; ++n) {
@@ -496,7 +499,7 @@ TEST_F(PlayGameTest, VisualiserBarsStepFromMinusTwoToPlusFour) {
 TEST_F(PlayGameTest, SparksOfRemovedCellsLieBetweenQueueAndCells) {
   FakePlatform fake;
   GameState state;
-  StartGame(fake, state, 0);
+  StartGame(fake, state, 0, 1);
   // A square of colour two in columns 0 and 1 of the bottom rows, and a
   // colour-one cell above it in column 0.
   for (int32_t i : {128, 129, 144, 145}) state.field.board[i] = kColourTwo;
@@ -548,7 +551,7 @@ TEST_F(PlayGameTest, SparksOfRemovedCellsLieBetweenQueueAndCells) {
 TEST_F(PlayGameTest, SkinSwitchFrameShowsTheNewSkin) {
   FakePlatform fake;
   GameState state;
-  StartGame(fake, state, 0);
+  StartGame(fake, state, 0, 1);
   const size_t loads = fake.loads.size();
   state.field.score = 95;
   state.field.previous_score = 95;
@@ -629,7 +632,7 @@ TEST_F(PlayGameTest, MissingImageEndsTheProgramBeforeTheFirstFrame) {
     FakePlatform fake;
     fake.missing.insert(path);
     fake.on_flip = [](FakePlatform&) { std::printf("a frame was drawn\n"); };
-    PlayGame(fake, 0);
+    PlayGame(fake, 0, 1);
   };
   // The message goes to standard output: run it in a child whose output we read.
   for (const char* path : {"gfx/4/sq3.png", "gfx/hud.png", "gfx/1/bg.png"}) {
@@ -687,13 +690,14 @@ TEST_F(PlayGameTest, HiscoreRules) {
     if (c.before) WriteFile("hiscore.dat", c.before);
     GameRun shown;
     GameState state;
-    StartGame(shown.fake, state, c.time_limit);
+    StartGame(shown.fake, state, c.time_limit, 1);
     ASSERT_FALSE(PlayFrame(shown.fake, state));
     EXPECT_EQ(shown.HudNumber(1, 365), c.hud);
     state.field.score = c.score;
     shown.fake.Press(Key::Return);
     ::testing::internal::CaptureStdout();
-    EndGame(shown.fake, state, c.summary);
+    Replay unrecorded{};
+    c.summary ? EndPlayGame(shown.fake, state, unrecorded) : ShowEndScreen(shown.fake, state);
     EXPECT_EQ(::testing::internal::GetCapturedStdout(),
               c.summary ? "You have perished\nSeconds Played: 0\nFinal Score: " + std::to_string(c.score) + "\n" : "");
     if (c.after) {

@@ -13,7 +13,7 @@
 
 #include "demo/demo_game.h"
 #include "frame_checks.h"
-#include "game/game_session.h"
+#include "game/end_game.h"
 #include "heap_counter.h"
 #include "platform/fake_platform.h"
 #include "rules/scoring.h"
@@ -88,7 +88,6 @@ TEST(DemoSoak, GameAfterGameStaysSoundFrameAfterFrame) {
   FakePlatform fake;
   fake.poll_budget = LONG_MAX;
   test::ReserveRecords(fake);
-  std::srand(1);
 
   int64_t frames = 0, games = 0, locks = 0, swept = 0, passes = 0, allocating = 0;
   int32_t best_score = 0;
@@ -98,7 +97,7 @@ TEST(DemoSoak, GameAfterGameStaysSoundFrameAfterFrame) {
     const bool search = games % 2 == 0;
     const int64_t cap = search ? std::max<int64_t>(target / 4, 1000) : target;
     DemoState state;
-    StartDemo(fake, state, search);
+    StartDemo(fake, state, search, static_cast<uint32_t>(games + 1));
     GameLedger ledger;
     const uint32_t start_tick = state.game.tick_a;
     test::ClearRecords(fake);
@@ -120,7 +119,7 @@ TEST(DemoSoak, GameAfterGameStaysSoundFrameAfterFrame) {
     }
     fake.keys = {};
     fake.Press(Key::Return);
-    EndGame(fake, state.game, false);
+    ShowEndScreen(fake, state.game);
     fake.keys = {};
     ASSERT_EQ(fake.LiveImages(), 0) << "images left loaded after game " << games + 1;
     ASSERT_EQ(fake.LiveMusic(), fake.music_playing ? 1 : 0) << "music left behind by game " << games + 1;

@@ -107,9 +107,9 @@ TEST(ManyGames, TwoHundredGamesLeaveNothingBehind) {
     int32_t result = -1;
     ::testing::internal::CaptureStdout();
     switch (kind) {
-      case Kind::kPlay: result = PlayGame(fake, 0); break;
-      case Kind::kTimeAttack: result = PlayGame(fake, 10); break;
-      case Kind::kDemo: result = DemoGame(fake); break;
+      case Kind::kPlay: result = PlayGame(fake, 0, static_cast<uint32_t>(game)); break;
+      case Kind::kTimeAttack: result = PlayGame(fake, 10, static_cast<uint32_t>(game)); break;
+      case Kind::kDemo: result = DemoGame(fake, static_cast<uint32_t>(game)); break;
     }
     if (::testing::internal::GetCapturedStdout().find("You have perished\n") != std::string::npos) ++summaries;
     if (kind != Kind::kDemo) ++summaries_expected;

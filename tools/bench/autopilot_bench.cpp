@@ -45,9 +45,8 @@ DemoOutcome PlayOne(unsigned seed, bool search, int frame_cap) {
     if (platform.flips >= frame_cap - 1) platform.Press(Key::Escape);
     if (platform.end_screen) platform.Press(Key::Return);
   };
-  std::srand(seed);
   DemoOutcome outcome{};
-  RunDemoGame(platform, search, &outcome);
+  RunDemoGame(platform, search, seed, &outcome);
   return outcome;
 }
 

@@ -1,8 +1,7 @@
-#include "platform/sdl_platform.h"
-
+// The SDL platform's screen: the presentation chosen before SDL starts, the
+// window, the images and the program's own blitter.
 #include <SDL.h>
 #include <SDL_image.h>
-#include <SDL_mixer.h>
 #include <strings.h>
 
 #include <algorithm>
@@ -11,6 +10,7 @@
 #include <vector>
 
 #include "platform/alpha_blend.h"
+#include "platform/sdl_platform.h"
 #include "platform/visible_parts.h"
 
 namespace vq {
@@ -69,82 +69,6 @@ Drawing DrawingFor(const SDL_Surface* image, const SDL_Surface* screen) {
                                                                                          : Drawing::Sdl;
 }
 
-Mix_Music* AsMixMusic(Music* music) { return reinterpret_cast<Mix_Music*>(music); }
-
-SDLKey SdlKeyOf(Key key) {
-  switch (key) {
-    case Key::Escape: return SDLK_ESCAPE;
-    case Key::LeftCtrl: return SDLK_LCTRL;
-    case Key::RightCtrl: return SDLK_RCTRL;
-    case Key::LeftAlt: return SDLK_LALT;
-    case Key::RightAlt: return SDLK_RALT;
-    case Key::Up: return SDLK_UP;
-    case Key::Down: return SDLK_DOWN;
-    case Key::Left: return SDLK_LEFT;
-    case Key::Right: return SDLK_RIGHT;
-    case Key::Space: return SDLK_SPACE;
-    case Key::Return: return SDLK_RETURN;
-    case Key::M: return SDLK_m;
-    case Key::F: return SDLK_f;
-    case Key::Count: break;
-  }
-  return SDLK_UNKNOWN;
-}
-
-Key KeyOfSdl(SDLKey sym) {
-  for (int k = 0; k < static_cast<int>(Key::Count); ++k) {
-    if (SdlKeyOf(static_cast<Key>(k)) == sym) return static_cast<Key>(k);
-  }
-  return Key::Count;
-}
-
-// Key presses and pads are noted as SDL takes their events in, not when the
-// program takes events one at a time, so that a short tap counts in the very
-// next frame even behind other events. The pads' own events stay out of the
-// queue, where a moving stick would crowd out the keys.
-KeyInput* g_input = nullptr;
-
-int NoteInput(const SDL_Event* event) {
-  if (!g_input) return 1;
-  switch (event->type) {
-    case SDL_KEYDOWN: {
-      const Key key = KeyOfSdl(event->key.keysym.sym);
-      if (key != Key::Count) g_input->KeyDown(key);
-      return 1;
-    }
-    case SDL_JOYBUTTONDOWN:
-    case SDL_JOYBUTTONUP: {
-      PadState pad = g_input->Pad(event->jbutton.which % KeyInput::kMostPads);
-      if (event->jbutton.button < kPadButtons) pad.button[event->jbutton.button] = event->type == SDL_JOYBUTTONDOWN;
-      g_input->SetPad(event->jbutton.which, pad);
-      return 0;
-    }
-    case SDL_JOYHATMOTION: {
-      PadState pad = g_input->Pad(event->jhat.which % KeyInput::kMostPads);
-      if (event->jhat.hat == 0) pad.hat = event->jhat.value;
-      g_input->SetPad(event->jhat.which, pad);
-      return 0;
-    }
-    case SDL_JOYAXISMOTION: {
-      PadState pad = g_input->Pad(event->jaxis.which % KeyInput::kMostPads);
-      if (event->jaxis.axis == 0) pad.stick_x = event->jaxis.value;
-      if (event->jaxis.axis == 1) pad.stick_y = event->jaxis.value;
-      g_input->SetPad(event->jaxis.which, pad);
-      return 0;
-    }
-    case SDL_JOYBALLMOTION: return 0;
-  }
-  return 1;
-}
-
-}  // namespace
-
-void ShutdownSdl() { SDL_Quit(); }
-
-SdlPlatform::SdlPlatform(bool convert_images) : convert_images_(convert_images) {}
-
-namespace {
-
 void ChooseLightPresentation() {
   // Every frame is finished in memory; SDL 2 only has to show it. Its
   // software renderer writing straight into the window's own framebuffer does
@@ -167,6 +91,10 @@ void ChooseLightPresentation() {
 
 }  // namespace
 
+void ShutdownSdl() { SDL_Quit(); }
+
+SdlPlatform::SdlPlatform(bool convert_images) : convert_images_(convert_images) {}
+
 bool SdlPlatform::StartVideo() {
   // Every pad in one standard layout, unless the player chose otherwise.
   setenv("SDL12COMPAT_USE_GAME_CONTROLLERS", "1", 0);
@@ -188,73 +116,9 @@ bool SdlPlatform::OpenWindow() {
   SDL_WM_SetCaption("Velquadro", nullptr);
   screen_ = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 0, SDL_DOUBLEBUF);
   if (!screen_) return false;
-  // The program has no use for the mouse: its events are never queued, so
-  // they cannot crowd out the keys in a game's one poll per frame.
-  SDL_EventState(SDL_MOUSEMOTION, SDL_IGNORE);
-  SDL_EventState(SDL_MOUSEBUTTONDOWN, SDL_IGNORE);
-  SDL_EventState(SDL_MOUSEBUTTONUP, SDL_IGNORE);
-  g_input = &input_;
-  SDL_SetEventFilter(NoteInput);
-  FindPads();
+  StartInput();
   return true;
 }
-
-void SdlPlatform::FindPads() {
-  // Pads plugged in since the last look show up only when the joystick
-  // subsystem starts anew.
-  for (int i = 0; i < pad_count_; ++i) SDL_JoystickClose(pads_[i]);
-  pad_count_ = 0;
-  input_.ForgetPads();
-  if (SDL_WasInit(SDL_INIT_JOYSTICK)) SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
-  if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0) return;
-  SDL_JoystickEventState(SDL_ENABLE);
-  for (int i = 0; i < SDL_NumJoysticks() && pad_count_ < KeyInput::kMostPads; ++i) {
-    if (SDL_Joystick* pad = SDL_JoystickOpen(i)) pads_[pad_count_++] = pad;
-  }
-  // From here on the pads' events keep their state; what is held now is read
-  // once.
-  SDL_JoystickUpdate();
-  for (int i = 0; i < pad_count_; ++i) {
-    SDL_Joystick* pad = pads_[i];
-    PadState state;
-    const int buttons = std::min(SDL_JoystickNumButtons(pad), static_cast<int>(kPadButtons));
-    for (int b = 0; b < buttons; ++b) state.button[b] = SDL_JoystickGetButton(pad, b) != 0;
-    if (SDL_JoystickNumHats(pad) > 0) state.hat = SDL_JoystickGetHat(pad, 0);
-    if (SDL_JoystickNumAxes(pad) >= 2) {
-      state.stick_x = SDL_JoystickGetAxis(pad, 0);
-      state.stick_y = SDL_JoystickGetAxis(pad, 1);
-    }
-    input_.SetPad(SDL_JoystickIndex(pad), state);
-  }
-}
-
-uint32_t SdlPlatform::Ticks() { return SDL_GetTicks(); }
-
-void SdlPlatform::Delay(uint32_t ms) { SDL_Delay(ms); }
-
-std::time_t SdlPlatform::Time() { return std::time(nullptr); }
-
-bool SdlPlatform::PollEvent(EventType* record) {
-  SDL_PumpEvents();  // pads and key presses are noted as their events come in
-  if (input_.TakePadEvent(record)) return true;
-  SDL_Event event;
-  if (!SDL_PollEvent(&event)) return false;
-  switch (event.type) {
-    case SDL_KEYDOWN: *record = EventType::KeyDown; break;
-    case SDL_KEYUP: *record = EventType::KeyUp; break;
-    case SDL_QUIT: *record = EventType::Quit; break;
-    default: *record = EventType::Other; break;
-  }
-  return true;
-}
-
-bool SdlPlatform::KeyHeld(Key key) {
-  const Uint8* keys = SDL_GetKeyState(nullptr);
-  SDLKey sym = SdlKeyOf(key);
-  return (keys && sym != SDLK_UNKNOWN && keys[sym] != 0) || input_.PadHolds(key);
-}
-
-bool SdlPlatform::TakePress(Key key) { return input_.TakePress(key); }
 
 Image* SdlPlatform::LoadImage(const char* path) {
   SDL_Surface* loaded = IMG_Load(path);
@@ -356,74 +220,21 @@ void SdlPlatform::Flip() {
   if (screen_) SDL_Flip(screen_);
 }
 
-uint64_t SdlPlatform::ScreenChecksum() {
-  if (!screen_ || SDL_LockSurface(screen_) != 0) return 0;
-  const int row_bytes = screen_->w * screen_->format->BytesPerPixel;
-  uint64_t sum = 14695981039346656037u;
-  for (int y = 0; y < screen_->h; ++y) {
-    const Uint8* row = static_cast<const Uint8*>(screen_->pixels) + y * screen_->pitch;
-    int i = 0;
-    for (uint64_t word; i + 8 <= row_bytes; i += 8) {
-      std::memcpy(&word, row + i, sizeof word);
-      sum = (sum ^ word) * 1099511628211u;
-    }
-    for (; i < row_bytes; ++i) sum = (sum ^ row[i]) * 1099511628211u;
-  }
-  SDL_UnlockSurface(screen_);
-  return sum;
-}
-
 void SdlPlatform::ToggleFullScreen() {
   if (!screen_) return;
   SDL_WM_ToggleFullScreen(screen_);
   screen_ = SDL_GetVideoSurface();
 }
 
-bool SdlPlatform::OpenAudio() {
-  // Once open, the device stays open for every later game: music still
-  // playing from the previous game goes on.
-  if (audio_open_) return true;
-  if (SDL_Init(SDL_INIT_AUDIO) != 0) return false;
-  if (Mix_OpenAudio(22050, AUDIO_S16MSB, 2, 4096) != 0) return false;
-  audio_open_ = true;
+bool SdlPlatform::VisitScreenRows(const std::function<void(const uint8_t* row, int bytes)>& visit) {
+  if (!screen_ || SDL_LockSurface(screen_) != 0) return false;
+  const int row_bytes = screen_->w * screen_->format->BytesPerPixel;
+  for (int y = 0; y < screen_->h; ++y)
+    visit(static_cast<const uint8_t*>(screen_->pixels) + y * screen_->pitch, row_bytes);
+  SDL_UnlockSurface(screen_);
   return true;
 }
 
 const char* SdlPlatform::LastError() { return SDL_GetError(); }
-
-Music* SdlPlatform::LoadMusic(const char* path) {
-  FreeStoppedMusic();
-  return reinterpret_cast<Music*>(Mix_LoadMUS(path));
-}
-
-void SdlPlatform::PlayMusicLooped(Music* music) {
-  if (!music) return;
-  playing_ = Mix_PlayMusic(AsMixMusic(music), -1) == 0 ? AsMixMusic(music) : nullptr;
-  FreeStoppedMusic();
-}
-
-void SdlPlatform::HaltMusic() {
-  Mix_HaltMusic();
-  playing_ = nullptr;
-  FreeStoppedMusic();
-}
-
-void SdlPlatform::ReleaseMusic(Music* music) {
-  if (!music) return;
-  if (std::find(released_.begin(), released_.end(), AsMixMusic(music)) == released_.end()) {
-    released_.push_back(AsMixMusic(music));
-  }
-  FreeStoppedMusic();
-}
-
-void SdlPlatform::FreeStoppedMusic() {
-  auto stopped = [this](Mix_Music* m) {
-    if (m == playing_ && Mix_PlayingMusic()) return false;
-    if (m == playing_) playing_ = nullptr;
-    Mix_FreeMusic(m);
-    return true;
-  };
-  released_.erase(std::remove_if(released_.begin(), released_.end(), stopped), released_.end());
-}
 
 }  // namespace vq

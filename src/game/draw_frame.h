@@ -1,0 +1,14 @@
+// The picture of a game's frame, drawn from its state alone.
+#pragma once
+
+#include "game/game_state.h"
+#include "platform/platform.h"
+
+namespace vq {
+
+// Draws the whole frame, back to front, and flips it. Reads the state and
+// changes nothing: the marking, sweeping and settling it shows, and the
+// visualiser's steps, were done by the frame's work.
+void DrawFrame(Platform& platform, const GameState& state);
+
+}  // namespace vq

@@ -1,0 +1,24 @@
+// Where a game meets the platform's clock and input: a frame's input is
+// gathered here, in the order the frame would read it, before the frame's
+// work runs on it.
+#pragma once
+
+#include "game/frame_input.h"
+#include "game/game_state.h"
+#include "platform/platform.h"
+
+namespace vq {
+
+// Gathers the input of the frame after state.field.frame_counter: the clock
+// reading, then the sleep that brings the interval since the previous
+// reading to 60 ms; the wall clock when the frame reseeds; at most one
+// event and the keys; and, when the frame pauses, 500 ms and the wait for
+// Return with what happened meanwhile.
+FrameInput GatherFrameInput(Platform& platform, const GameState& state);
+
+// Waits until Return is held or the window is closed, taking the events as
+// they come and sleeping between two looks; returns the last event taken
+// (None when none came, Quit when the window was closed).
+EventType WaitForReturn(Platform& platform);
+
+}  // namespace vq

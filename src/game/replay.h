@@ -1,0 +1,84 @@
+// A recorded game: its start values and the input of every frame, kept in a
+// compact versioned file that plays the same game again (the format is
+// described in docs/replay-format.md). The interactive game records itself
+// into a Replay; --verify and the title menu's R and B read them back.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "game/frame_input.h"
+#include "game/game_state.h"
+
+namespace vq {
+
+// The last game, and the best untimed game, beside the hiscore file.
+constexpr const char* kLastReplayName = "last.vqreplay";
+constexpr const char* kBestReplayName = "best.vqreplay";
+
+constexpr uint16_t kReplayVersion = 1;
+// Beyond these a file is no replay of a game anyone played: some 17 hours
+// of play, and four times the bytes such a game takes.
+constexpr int32_t kMostReplayFrames = 2000000;
+constexpr size_t kMostReplayBytes = 16u << 20;
+
+// What a game reached: the frames it ran, its Score and whole seconds played.
+struct ReplayResult {
+  int32_t frames;
+  int32_t score;
+  int32_t seconds;
+};
+
+struct Replay {
+  GameStart start;
+  ReplayResult result;
+  int32_t frame_count;          // frames recorded
+  std::vector<uint8_t> frames;  // their records, encoded
+  bool overflowed;              // the recording outgrew its room and stopped
+  // The last frame recorded: each record holds what changed since.
+  uint32_t last_ticks;
+  uint16_t last_keys;
+  int64_t last_wall;
+};
+
+// Starts recording a game: room for the longest replay is reserved now, so
+// that recording a frame allocates nothing.
+void StartRecording(Replay& replay, const GameStart& start);
+
+// Adds a frame's input to the recording.
+void RecordFrame(Replay& replay, const FrameInput& input);
+
+// Notes what the game reached; false when the recording does not hold every
+// frame of it (it outgrew its room, or recording began late).
+bool FinishRecording(Replay& replay, const GameState& state);
+
+// Reads the frames back in order, from a cursor made by StartReading.
+struct ReplayCursor {
+  size_t at;
+  uint32_t ticks;
+  uint16_t keys;
+  int64_t wall;
+};
+ReplayCursor StartReading(const Replay& replay);
+// The next frame's input; false after the last frame or at a damaged record.
+bool ReadFrame(const Replay& replay, ReplayCursor& cursor, FrameInput* input);
+
+// The whole file of a recorded game.
+std::vector<uint8_t> EncodeReplay(const Replay& replay);
+
+// Takes a file's bytes apart; false with the reason, in a few words that
+// follow the file's name, when they are not a replay this program plays.
+bool DecodeReplay(const uint8_t* data, size_t size, Replay* replay, std::string* problem);
+
+// Reads and decodes the replay file at path, relative to the folder open as
+// folder (AT_FDCWD: the current one); never waits on a pipe or a device, and
+// never reads more than a replay can hold.
+bool ReadReplayFile(int folder, const char* path, Replay* replay, std::string* problem);
+
+// Stores the replay under name in the game's data folder, the careful way
+// the hiscore is stored; false when nothing was stored.
+bool StoreReplay(const char* name, const Replay& replay);
+
+}  // namespace vq

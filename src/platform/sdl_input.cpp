@@ -1,0 +1,151 @@
+// The SDL platform's clock and input: keys, events and pads.
+#include <SDL.h>
+
+#include <algorithm>
+#include <ctime>
+
+#include "platform/sdl_platform.h"
+
+namespace vq {
+
+namespace {
+
+SDLKey SdlKeyOf(Key key) {
+  switch (key) {
+    case Key::Escape: return SDLK_ESCAPE;
+    case Key::LeftCtrl: return SDLK_LCTRL;
+    case Key::RightCtrl: return SDLK_RCTRL;
+    case Key::LeftAlt: return SDLK_LALT;
+    case Key::RightAlt: return SDLK_RALT;
+    case Key::Up: return SDLK_UP;
+    case Key::Down: return SDLK_DOWN;
+    case Key::Left: return SDLK_LEFT;
+    case Key::Right: return SDLK_RIGHT;
+    case Key::Space: return SDLK_SPACE;
+    case Key::Return: return SDLK_RETURN;
+    case Key::M: return SDLK_m;
+    case Key::F: return SDLK_f;
+    case Key::R: return SDLK_r;
+    case Key::B: return SDLK_b;
+    case Key::Count: break;
+  }
+  return SDLK_UNKNOWN;
+}
+
+Key KeyOfSdl(SDLKey sym) {
+  for (int k = 0; k < static_cast<int>(Key::Count); ++k) {
+    if (SdlKeyOf(static_cast<Key>(k)) == sym) return static_cast<Key>(k);
+  }
+  return Key::Count;
+}
+
+// Key presses and pads are noted as SDL takes their events in, not when the
+// program takes events one at a time, so that a short tap counts in the very
+// next frame even behind other events. The pads' own events stay out of the
+// queue, where a moving stick would crowd out the keys.
+KeyInput* g_input = nullptr;
+
+int NoteInput(const SDL_Event* event) {
+  if (!g_input) return 1;
+  switch (event->type) {
+    case SDL_KEYDOWN: {
+      const Key key = KeyOfSdl(event->key.keysym.sym);
+      if (key != Key::Count) g_input->KeyDown(key);
+      return 1;
+    }
+    case SDL_JOYBUTTONDOWN:
+    case SDL_JOYBUTTONUP: {
+      PadState pad = g_input->Pad(event->jbutton.which % KeyInput::kMostPads);
+      if (event->jbutton.button < kPadButtons) pad.button[event->jbutton.button] = event->type == SDL_JOYBUTTONDOWN;
+      g_input->SetPad(event->jbutton.which, pad);
+      return 0;
+    }
+    case SDL_JOYHATMOTION: {
+      PadState pad = g_input->Pad(event->jhat.which % KeyInput::kMostPads);
+      if (event->jhat.hat == 0) pad.hat = event->jhat.value;
+      g_input->SetPad(event->jhat.which, pad);
+      return 0;
+    }
+    case SDL_JOYAXISMOTION: {
+      PadState pad = g_input->Pad(event->jaxis.which % KeyInput::kMostPads);
+      if (event->jaxis.axis == 0) pad.stick_x = event->jaxis.value;
+      if (event->jaxis.axis == 1) pad.stick_y = event->jaxis.value;
+      g_input->SetPad(event->jaxis.which, pad);
+      return 0;
+    }
+    case SDL_JOYBALLMOTION: return 0;
+  }
+  return 1;
+}
+
+}  // namespace
+
+void SdlPlatform::StartInput() {
+  // The program has no use for the mouse: its events are never queued, so
+  // they cannot crowd out the keys in a game's one poll per frame.
+  SDL_EventState(SDL_MOUSEMOTION, SDL_IGNORE);
+  SDL_EventState(SDL_MOUSEBUTTONDOWN, SDL_IGNORE);
+  SDL_EventState(SDL_MOUSEBUTTONUP, SDL_IGNORE);
+  g_input = &input_;
+  SDL_SetEventFilter(NoteInput);
+  FindPads();
+}
+
+void SdlPlatform::FindPads() {
+  // Pads plugged in since the last look show up only when the joystick
+  // subsystem starts anew.
+  for (int i = 0; i < pad_count_; ++i) SDL_JoystickClose(pads_[i]);
+  pad_count_ = 0;
+  input_.ForgetPads();
+  if (SDL_WasInit(SDL_INIT_JOYSTICK)) SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+  if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0) return;
+  SDL_JoystickEventState(SDL_ENABLE);
+  for (int i = 0; i < SDL_NumJoysticks() && pad_count_ < KeyInput::kMostPads; ++i) {
+    if (SDL_Joystick* pad = SDL_JoystickOpen(i)) pads_[pad_count_++] = pad;
+  }
+  // From here on the pads' events keep their state; what is held now is read
+  // once.
+  SDL_JoystickUpdate();
+  for (int i = 0; i < pad_count_; ++i) {
+    SDL_Joystick* pad = pads_[i];
+    PadState state;
+    const int buttons = std::min(SDL_JoystickNumButtons(pad), static_cast<int>(kPadButtons));
+    for (int b = 0; b < buttons; ++b) state.button[b] = SDL_JoystickGetButton(pad, b) != 0;
+    if (SDL_JoystickNumHats(pad) > 0) state.hat = SDL_JoystickGetHat(pad, 0);
+    if (SDL_JoystickNumAxes(pad) >= 2) {
+      state.stick_x = SDL_JoystickGetAxis(pad, 0);
+      state.stick_y = SDL_JoystickGetAxis(pad, 1);
+    }
+    input_.SetPad(SDL_JoystickIndex(pad), state);
+  }
+}
+
+uint32_t SdlPlatform::Ticks() { return SDL_GetTicks(); }
+
+void SdlPlatform::Delay(uint32_t ms) { SDL_Delay(ms); }
+
+std::time_t SdlPlatform::Time() { return std::time(nullptr); }
+
+bool SdlPlatform::PollEvent(EventType* record) {
+  SDL_PumpEvents();  // pads and key presses are noted as their events come in
+  if (input_.TakePadEvent(record)) return true;
+  SDL_Event event;
+  if (!SDL_PollEvent(&event)) return false;
+  switch (event.type) {
+    case SDL_KEYDOWN: *record = EventType::KeyDown; break;
+    case SDL_KEYUP: *record = EventType::KeyUp; break;
+    case SDL_QUIT: *record = EventType::Quit; break;
+    default: *record = EventType::Other; break;
+  }
+  return true;
+}
+
+bool SdlPlatform::KeyHeld(Key key) {
+  const Uint8* keys = SDL_GetKeyState(nullptr);
+  SDLKey sym = SdlKeyOf(key);
+  return (keys && sym != SDLK_UNKNOWN && keys[sym] != 0) || input_.PadHolds(key);
+}
+
+bool SdlPlatform::TakePress(Key key) { return input_.TakePress(key); }
+
+}  // namespace vq
