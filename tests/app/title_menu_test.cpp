@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "game_run.h"
 #include "platform/fake_platform.h"
 
 namespace vq {
@@ -351,7 +352,9 @@ TEST(TitleMenu, PadControlsStandForKeys) {
 // A pad alone plays: the arrow moves, Start plays, the stick taps the piece
 // left (a touch inside its dead zone does nothing), the D-pad held with a
 // shoulder moves it a column a frame, Back ends, Start goes back, and quits.
-TEST(TitleMenu, APadPlaysAWholeGame) {
+// The game keeps its hiscore and replay in a scratch folder.
+using TitleMenuGame = test::InTempDir;
+TEST_F(TitleMenuGame, APadPlaysAWholeGame) {
   struct Act {
     uint32_t from, to;  // pressed, let go: a tap when equal
     std::function<void(PadState&)> press;

@@ -115,6 +115,29 @@ def _text_layer(c, x, y, txt, fontpath, size, fill, anchor="la", shadow=True, gl
     return m
 
 
+def key_hints(c, cx, y, hints, size=15):
+    """A centred row of keys, each a small lit key cap followed by what it does."""
+    w, h = c.shape[1], c.shape[0]
+    cap_h = size + 10
+    after_cap, between = 9, 30
+    widths = []
+    for key, what in hints:
+        kw = max(cap_h, C.text_size(key, C.FONT_BOLD, size)[0] + 14)
+        widths.append((kw, C.text_size(what, C.FONT_REGULAR, size)[0]))
+    total = sum(kw + after_cap + tw for kw, tw in widths) + between * (len(hints) - 1)
+    x = cx - total / 2
+    for (key, what), (kw, tw) in zip(hints, widths):
+        cap = C.Mask(w, h).rrect(x, y - cap_h / 2, x + kw, y + cap_h / 2, 5).array()
+        inner = C.Mask(w, h).rrect(x + 1.5, y - cap_h / 2 + 1.5, x + kw - 1.5, y + cap_h / 2 - 1.5, 4).array()
+        C.over(c, C.rgbf(S.ACCENT), np.clip(C.blur(cap, 4) * 1.2, 0, 1) * 0.35)
+        C.over(c, C.rgbf(S.ACCENT), cap)
+        C.over(c, C.vgradient(h, w, (24, 34, 72), (10, 14, 34)), inner)
+        _text_layer(c, x + kw / 2, y + 1, key, C.FONT_BOLD, size, C.rgbf(S.INK), anchor="mm", shadow=False)
+        _text_layer(c, x + kw + after_cap, y + 1, what, C.FONT_REGULAR, size, C.rgbf((200, 210, 240)),
+                    anchor="lm", shadow=True)
+        x += kw + after_cap + tw + between
+
+
 def _paste(c, img, x, y, angle=0.0):
     """Composites a small RGBA image onto a float canvas, optionally turned."""
     if angle:
@@ -183,6 +206,8 @@ def title(cells):
     _text_layer(c, 606, 487, "sec", C.FONT_REGULAR, 17, C.rgbf((180, 190, 225)), anchor="lm")
     hint = "\u2191 \u2193 choose    \u2190 \u2192 seconds    Return start    F full screen"
     _text_layer(c, 400, 392, hint, C.FONT_REGULAR, 13, C.rgbf((150, 165, 210)), anchor="ms", shadow=False)
+    # the replays, on keys of their own
+    key_hints(c, 400, 352, (("R", "watch the last game"), ("B", "watch the best game")), size=14)
 
     return C.to_rgb_image(c)
 
