@@ -91,12 +91,17 @@ int32_t WatchReplay(Platform& platform, const Replay& replay) {
   Watcher watcher;
   const uint32_t watch_start = platform.Ticks();
   ReplayCursor cursor = StartReading(replay);
-  FrameInput input;
-  while (!state.field.game_over && !watcher.stop && ReadFrame(replay, cursor, &input)) {
+  FrameInput input{}, next{};
+  bool more = ReadFrame(replay, cursor, &next);
+  while (more && !state.field.game_over && !watcher.stop) {
+    input = next;
+    more = ReadFrame(replay, cursor, &next);
     // The frame's work comes when it came in the game: after its clock
-    // reading and the pacing sleep.
+    // reading and the pacing sleep; after a pause, just before the next
+    // frame's reading.
     const int32_t sleep = std::max(0, kFrameMs - IntervalTo(state, input.ticks));
-    const uint32_t due = input.ticks - replay.start.ticks + static_cast<uint32_t>(sleep);
+    uint32_t due = input.ticks - replay.start.ticks + static_cast<uint32_t>(sleep);
+    if (input.paused && more) due = next.ticks - replay.start.ticks;
     for (;;) {
       WatchKeys(platform, watcher, state);
       const uint32_t now = platform.Ticks() - watch_start - watcher.paused_for;

@@ -1,0 +1,171 @@
+// Games kept as replays: played again to the same end, watched frame for
+// frame at the pace they were played, and files that are no replay told apart.
+#include "game/replay.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+#include "game/end_game.h"
+#include "game/game_resources.h"
+#include "game/replay_player.h"
+#include "game_run.h"
+
+namespace vq::test {
+namespace {
+
+using ReplayTest = InTempDir;
+
+// What a platform showed at each flip: when, and every blit of the frame.
+struct Shown {
+  std::vector<uint32_t> at;
+  std::vector<std::vector<Blit>> frames;
+};
+void RecordFlips(FakePlatform& fake, Shown& shown) {
+  fake.on_flip = [&shown](FakePlatform& f) {
+    shown.at.push_back(f.now);
+    shown.frames.push_back(f.blits);
+    f.ClearBlits();
+  };
+}
+bool SameBlits(const std::vector<Blit>& a, const std::vector<Blit>& b) {
+  auto same = [](const Blit& x, const Blit& y) {
+    return x.image == y.image && x.x == y.x && x.y == y.y && x.sx == y.sx && x.sy == y.sy && x.w == y.w && x.h == y.h;
+  };
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), same);
+}
+
+// An untimed game with moves, turns, drops, Alt, events and a pause is kept
+// as the last and the best replay. Played again, it ends on its last frame
+// with the Score and seconds of the summary; watched, it shows every frame
+// as the game did, at the same moments.
+TEST_F(ReplayTest, AGameIsKeptAndPlaysAgainFrameForFrame) {
+  GameRun game;
+  game.press_return_at_end = false;
+  game.fake.on_poll = [&game](FakePlatform& f) {
+    const bool pressing = (f.now >= 3000 && f.now < 3100) || (f.now >= 5000 && f.now < 5100) || game.end_flip;
+    pressing ? f.Press(Key::Return) : f.Release(Key::Return);
+  };
+  game.before_frame = EscapeAt(700, [](FakePlatform& f, int frame) {
+    const Key keys[] = {Key::Left, Key::Up, Key::Right, Key::Space, Key::Down, Key::LeftAlt};
+    if (frame % 9 == 0) f.Press(keys[frame / 9 % 6]);
+    if (frame % 9 == 5) {
+      for (Key k : keys) f.Release(k);
+    }
+    if (frame % 13 == 0) f.events.push_back(frame % 2 ? EventType::KeyDown : EventType::KeyUp);
+  });
+  game.Run(0);
+  ASSERT_EQ(game.Frames(), 700);
+  ASSERT_EQ(game.LongDelaysUpTo(700), 1);  // one pause, of some two seconds
+
+  Replay replay;
+  std::string problem;
+  ASSERT_TRUE(ReadReplayFile(AT_FDCWD, "last.vqreplay", &replay, &problem)) << problem;
+  EXPECT_EQ(ReadFile("best.vqreplay"), ReadFile("last.vqreplay"));  // the first untimed game is the best
+  EXPECT_LT(ReadFile("last.vqreplay").size(), 3u * 700);
+  const ReplayCheck check = CheckReplay(replay);
+  EXPECT_TRUE(check.matches);
+  EXPECT_EQ(check.reached.frames, 700);
+  EXPECT_EQ(game.out, "You have perished\nSeconds Played: " + std::to_string(check.reached.seconds) +
+                          "\nFinal Score: " + std::to_string(check.reached.score) + "\n");
+
+  FakePlatform watch;
+  Shown shown;
+  RecordFlips(watch, shown);
+  watch.on_poll = [&shown](FakePlatform& f) {
+    if (shown.frames.size() > 700) f.Press(Key::Return);  // at the end screen
+  };
+  watch.now = 123456;
+  EXPECT_EQ(WatchReplay(watch, replay), kBackToMenu);
+  ASSERT_EQ(shown.frames.size(), 701u);
+  const uint32_t game_start = replay.start.ticks, watch_start = 123456;
+  for (int n = 1; n <= 700; ++n) {
+    ASSERT_TRUE(SameBlits(shown.frames[n - 1], game.FrameBlits(n))) << "frame " << n;
+    ASSERT_EQ(shown.at[n - 1] - watch_start, game.shown[n - 1].now - game_start) << "frame " << n;
+  }
+  EXPECT_EQ(shown.frames.back().back().image, "gfx/dead.png");
+}
+
+// A Time attack game is kept as the last replay only; a game the recording
+// does not hold whole is not kept.
+TEST_F(ReplayTest, OnlyWholeGamesAreKeptAndOnlyUntimedOnesAsTheBest) {
+  GameRun timed;
+  timed.before_frame = EscapeAt(30);
+  timed.Run(10);
+  EXPECT_TRUE(Exists("last.vqreplay"));
+  EXPECT_FALSE(Exists("best.vqreplay"));
+
+  std::remove("last.vqreplay");
+  timed.fake.keys = {};
+  GameState state;
+  StartGame(timed.fake, state, 0, 1);
+  ASSERT_FALSE(PlayFrame(timed.fake, state));  // a frame before the recording began
+  Replay late;
+  StartRecording(late, state.start);
+  timed.fake.Press(Key::Escape);
+  ASSERT_TRUE(PlayFrame(timed.fake, state, &late));
+  timed.fake.Press(Key::Return);
+  ::testing::internal::CaptureStdout();
+  EndPlayGame(timed.fake, state, late);
+  ::testing::internal::GetCapturedStdout();
+  EXPECT_FALSE(Exists("last.vqreplay"));
+  EXPECT_EQ(ReadFile("hiscore.dat"), "0\n");
+}
+
+// Files that are no replay of a game, each told in a few words, and one that
+// no longer plays to its recorded result.
+TEST_F(ReplayTest, BadFilesAreToldApart) {
+  GameRun game;
+  game.before_frame = EscapeAt(120, [](FakePlatform& f, int frame) {
+    if (frame % 10 == 3) f.Tap(frame % 20 == 3 ? Key::Left : Key::Space);
+  });
+  game.Run(0);
+  const std::string good = ReadFile("last.vqreplay");
+  std::string other_version = good, too_long = good, damaged = good, edited = good;
+  other_version[8] = 2;
+  too_long[30] = 0x7f;  // the frame count's top byte
+  damaged[good.size() - 2] = '\xff';
+  edited[39] = static_cast<char>((edited[39] & ~7) | static_cast<int>(EventType::Quit));  // closed in frame 1
+  mkdir("folder.vqreplay", 0700);
+  mkfifo("pipe.vqreplay", 0600);
+  struct Case {
+    std::string name, content;  // written unless empty
+    ReplayStatus status;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {"good.vqreplay", good, kReplayPlays, ""},
+      {"short.vqreplay", good.substr(0, 20), kReplayUnusable, "is cut short"},
+      {"cut.vqreplay", good.substr(0, good.size() - 3), kReplayUnusable, "is cut short"},
+      {"text.vqreplay", "hiscore 42\n", kReplayUnusable, "is not a replay file"},
+      {"v2.vqreplay", other_version, kReplayUnusable, "was recorded in replay format 2; this program plays format 1"},
+      {"long.vqreplay", too_long, kReplayUnusable, "is too long to be a replay"},
+      {"trailing.vqreplay", good + "x", kReplayUnusable, "is damaged: it goes on after its last frame"},
+      {"damaged.vqreplay", damaged, kReplayUnusable, "is damaged: frame"},
+      {"folder.vqreplay", "", kReplayUnusable, "is a folder, not a replay file"},
+      {"pipe.vqreplay", "", kReplayUnusable, "is not a plain file"},
+      {"missing.vqreplay", "", kReplayUnusable, "cannot be read: No such file or directory"},
+      {"edited.vqreplay", edited, kReplayDiffers,
+       "does not play to its recorded result: it reaches 0 points in 0 s over 1 frames"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (!c.content.empty()) WriteFile(c.name, c.content);
+    Replay replay;
+    ReplayCheck check{};
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(LoadReplay(AT_FDCWD, c.name.c_str(), &replay, &check), c.status);
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    if (c.status == kReplayPlays) {
+      EXPECT_EQ(err, "");
+    } else {
+      EXPECT_EQ(err.rfind("velquadro: " + c.name + " " + c.message, 0), 0u) << err;
+      EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vq::test
