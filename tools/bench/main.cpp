@@ -4,6 +4,7 @@
 
 #include "autopilot_bench.h"
 #include "frame_bench.h"
+#include "place.h"
 
 namespace {
 
@@ -18,6 +19,9 @@ const Mode kModes[] = {
      "autopilot [games] [frame cap]  demo games with and without the colour-matching search"},
     {"frame", vq::FrameBench,
      "frame [frames]                 one demo frame on SDL's software surface, images converted and as loaded"},
+    {"place", vq::PlaceMode,
+     "place < board                  the autopilot's placement of a piece: 160 cell codes, 4 colours "
+     "[, left column, top row]"},
 };
 
 int Usage() {
