@@ -34,9 +34,11 @@ int32_t EndPlayGame(Platform& platform, GameState& state, Replay& recording) {
 
   if (state.start.time_limit == 0 && state.start.hiscore <= state.field.score) {
     // An installed copy makes the player's data folders on its first store.
+    // The best replay goes with the hiscore: a hiscore its owner made
+    // read-only keeps its replay too.
     const std::string path = DataFilePath(kHiscorePath);
-    if (!path.empty() && MakeParentDirectories(path)) WriteHiscore(path.c_str(), state.field.score);
-    if (recorded) StoreReplay(kBestReplayName, recording);
+    const bool stored = !path.empty() && MakeParentDirectories(path) && WriteHiscore(path.c_str(), state.field.score);
+    if (stored && recorded) StoreReplay(kBestReplayName, recording);
   }
   return result;
 }

@@ -17,7 +17,8 @@ int32_t ShowEndScreen(Platform& platform, GameState& state);
 
 // The end of an interactive game: prints the summary, keeps the recorded game
 // as the last replay, shows the end screen, then stores the Score of an
-// untimed game that reached the hiscore, and its replay as the best one.
+// untimed game that reached the hiscore and, when it was stored, its replay
+// as the best one.
 int32_t EndPlayGame(Platform& platform, GameState& state, Replay& recording);
 
 }  // namespace vq

@@ -15,7 +15,7 @@ namespace vq {
 namespace {
 
 constexpr char kMagic[8] = {'V', 'Q', 'R', 'E', 'P', 'L', 'A', 'Y'};
-constexpr size_t kHeaderBytes = 39;
+constexpr size_t kHeaderBytes = 43;
 // The most one frame record takes: flags, 5 bytes of clock, 2 of keys, 10 of
 // wall clock, 1 of pause.
 constexpr size_t kMostFrameBytes = 19;
@@ -114,6 +114,23 @@ bool ReadRecord(Reader& in, ReplayCursor& cursor, FrameInput* input) {
 
 }  // namespace
 
+ReplayResult ResultOf(const GameState& state) {
+  // FNV-1a over the values, each taken as 32 bits.
+  uint32_t digest = 2166136261u;
+  auto add = [&digest](int32_t value) {
+    for (int k = 0; k < 4; ++k) digest = (digest ^ ((static_cast<uint32_t>(value) >> (8 * k)) & 0xff)) * 16777619u;
+  };
+  const Playfield& field = state.field;
+  for (int32_t cell : field.board) add(cell);
+  for (int k = 0; k < 4; ++k) add(field.piece.pos[k]), add(field.piece.colour[k]);
+  for (const auto& entry : field.queue.entry) {
+    for (int32_t colour : entry) add(colour);
+  }
+  add(field.level);
+  add(field.skin);
+  return ReplayResult{field.frame_counter, field.score, state.play_time / 1000, digest};
+}
+
 void StartRecording(Replay& replay, const GameStart& start) {
   replay.start = start;
   replay.result = ReplayResult{};
@@ -149,7 +166,7 @@ void RecordFrame(Replay& replay, const FrameInput& input) {
 }
 
 bool FinishRecording(Replay& replay, const GameState& state) {
-  replay.result = ReplayResult{state.field.frame_counter, state.field.score, state.play_time / 1000};
+  replay.result = ResultOf(state);
   return !replay.overflowed && replay.frame_count == state.field.frame_counter;
 }
 
@@ -172,6 +189,7 @@ std::vector<uint8_t> EncodeReplay(const Replay& replay) {
   PutFixed(out, static_cast<uint32_t>(replay.frame_count), 4);
   PutFixed(out, static_cast<uint32_t>(replay.result.score), 4);
   PutFixed(out, static_cast<uint32_t>(replay.result.seconds), 4);
+  PutFixed(out, replay.result.playfield, 4);
   out.insert(out.end(), replay.frames.begin(), replay.frames.end());
   return out;
 }
@@ -182,7 +200,7 @@ bool DecodeReplay(const uint8_t* data, size_t size, Replay* replay, std::string*
     return false;
   }
   Reader in{data, size, sizeof kMagic, false};
-  uint32_t version = 0, limit = 0, seed = 0, ticks = 0, hiscore = 0, frames = 0, score = 0, seconds = 0;
+  uint32_t version = 0, limit = 0, seed = 0, ticks = 0, hiscore = 0, frames = 0, score = 0, seconds = 0, digest = 0;
   uint8_t held = 0;
   if (in.Fixed(2, &version) && version != kReplayVersion) {
     *problem = "was recorded in replay format " + std::to_string(version) + "; this program plays format " +
@@ -190,7 +208,8 @@ bool DecodeReplay(const uint8_t* data, size_t size, Replay* replay, std::string*
     return false;
   }
   if (!in.Fixed(4, &limit) || !in.Fixed(4, &seed) || !in.Fixed(4, &ticks) || !in.Fixed(4, &hiscore) ||
-      !in.Byte(&held) || !in.Fixed(4, &frames) || !in.Fixed(4, &score) || !in.Fixed(4, &seconds)) {
+      !in.Byte(&held) || !in.Fixed(4, &frames) || !in.Fixed(4, &score) || !in.Fixed(4, &seconds) ||
+      !in.Fixed(4, &digest)) {
     *problem = "is cut short";
     return false;
   }
@@ -204,7 +223,8 @@ bool DecodeReplay(const uint8_t* data, size_t size, Replay* replay, std::string*
   }
   Replay read{};
   read.start = GameStart{static_cast<int32_t>(limit), seed, ticks, static_cast<int32_t>(hiscore), held};
-  read.result = ReplayResult{static_cast<int32_t>(frames), static_cast<int32_t>(score), static_cast<int32_t>(seconds)};
+  read.result =
+      ReplayResult{static_cast<int32_t>(frames), static_cast<int32_t>(score), static_cast<int32_t>(seconds), digest};
   read.frames.assign(data + kHeaderBytes, data + size);
   // Every record is read once now, so that a damaged file is told at once.
   ReplayCursor cursor = StartReading(read);

@@ -24,12 +24,18 @@ constexpr uint16_t kReplayVersion = 1;
 constexpr int32_t kMostReplayFrames = 2000000;
 constexpr size_t kMostReplayBytes = 16u << 20;
 
-// What a game reached: the frames it ran, its Score and whole seconds played.
+// What a game reached: the frames it ran, its Score, the whole seconds
+// played, and a digest of its last playfield (Board, piece, queue, Level and
+// skin), so that a game that reaches the same Score another way is told apart.
 struct ReplayResult {
   int32_t frames;
   int32_t score;
   int32_t seconds;
+  uint32_t playfield;
 };
+
+// What the game reached so far.
+ReplayResult ResultOf(const GameState& state);
 
 struct Replay {
   GameStart start;

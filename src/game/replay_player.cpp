@@ -52,6 +52,23 @@ void WatchKeys(Platform& platform, Watcher& watcher, GameState& state) {
   if (PressedOnce(platform.KeyHeld(Key::F), true, watcher.f_released)) platform.ToggleFullScreen();
 }
 
+// How a game played again to its end differs from its file; "" when it
+// does not.
+std::string Difference(const Replay& replay, const GameState& state, const ReplayResult& reached) {
+  const ReplayResult& recorded = replay.result;
+  const std::string frames = std::to_string(replay.frame_count);
+  if (!state.field.game_over) return "the game goes on after the last of its " + frames + " frames";
+  if (reached.frames != replay.frame_count)
+    return "the game ends at frame " + std::to_string(reached.frames) + " of " + frames;
+  if (reached.score != recorded.score || reached.seconds != recorded.seconds || reached.frames != recorded.frames) {
+    return "it reaches " + std::to_string(reached.score) + " points in " + std::to_string(reached.seconds) +
+           " s over " + std::to_string(reached.frames) + " frames, the file says " + std::to_string(recorded.score) +
+           " points in " + std::to_string(recorded.seconds) + " s over " + std::to_string(recorded.frames) + " frames";
+  }
+  if (reached.playfield != recorded.playfield) return "it ends with another playfield than the file recorded";
+  return "";
+}
+
 }  // namespace
 
 ReplayCheck CheckReplay(const Replay& replay) {
@@ -59,13 +76,17 @@ ReplayCheck CheckReplay(const Replay& replay) {
   StartGameState(state, replay.start);
   ReplayCursor cursor = StartReading(replay);
   FrameInput input;
-  while (!state.field.game_over && ReadFrame(replay, cursor, &input)) UpdatePlayFrame(state, input);
-  const ReplayResult reached{state.field.frame_counter, state.field.score, state.play_time / 1000};
-  const ReplayResult& recorded = replay.result;
-  const bool matches = state.field.game_over && reached.frames == replay.frame_count &&
-                       reached.frames == recorded.frames && reached.score == recorded.score &&
-                       reached.seconds == recorded.seconds;
-  return ReplayCheck{reached, matches};
+  std::string differs;
+  while (!state.field.game_over && differs.empty() && ReadFrame(replay, cursor, &input)) {
+    if (input.paused != PauseDue(state, input)) {
+      differs = "frame " + std::to_string(state.field.frame_counter + 1) +
+                (input.paused ? " pauses, where the game does not" : " does not pause, where the game does");
+    }
+    UpdatePlayFrame(state, input);
+  }
+  const ReplayResult reached = ResultOf(state);
+  if (differs.empty()) differs = Difference(replay, state, reached);
+  return ReplayCheck{reached, differs.empty(), differs};
 }
 
 ReplayStatus LoadReplay(int folder, const char* path, Replay* replay, ReplayCheck* check) {
@@ -76,12 +97,7 @@ ReplayStatus LoadReplay(int folder, const char* path, Replay* replay, ReplayChec
   }
   *check = CheckReplay(*replay);
   if (check->matches) return kReplayPlays;
-  const ReplayResult& got = check->reached;
-  const ReplayResult& want = replay->result;
-  std::fprintf(stderr,
-               "velquadro: %s does not play to its recorded result: it reaches %d points in %d s over %d frames, "
-               "the file says %d points in %d s over %d frames\n",
-               path, got.score, got.seconds, got.frames, want.score, want.seconds, want.frames);
+  std::fprintf(stderr, "velquadro: %s does not play to its recorded result: %s\n", path, check->differs.c_str());
   return kReplayDiffers;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "game/replay.h"
 #include "platform/platform.h"
@@ -12,7 +13,10 @@ namespace vq {
 
 struct ReplayCheck {
   ReplayResult reached;
-  bool matches;  // the game ended on the last recorded frame, with the recorded Score and seconds
+  // The game paused where the file says and nowhere else, and ended on the
+  // last recorded frame with the recorded result.
+  bool matches;
+  std::string differs;  // how it differs, in a few words
 };
 
 // Plays the recorded game again on its input alone: no window, no sound, no

@@ -448,7 +448,9 @@ TEST_F(PlayGameTest, FirstFrameShowsTheStateOfTheGame) {
     EXPECT_EQ(cells[k].x, first_cell.x + kCellSize * (k % 2)) << k;
     EXPECT_EQ(cells[k].y, first_cell.y + kCellSize * (k % 4 / 2)) << k;
     EXPECT_LT(cells[k].x + kCellSize, 150) << k;
-    if (k >= 4 && k % 4 == 0) EXPECT_GT(cells[k].y, cells[k - 4].y + kCellSize) << k;
+    if (k >= 4 && k % 4 == 0) {
+      EXPECT_GT(cells[k].y, cells[k - 4].y + kCellSize) << k;
+    }
   }
   const std::vector<std::string> first_piece = {"gfx/1/sq1.png", "gfx/1/sq1.png", "gfx/1/sq1.png", "gfx/1/sq2.png"};
   const std::vector<std::pair<int, int>> spawn = {{396, 96}, {426, 96}, {396, 126}, {426, 126}};

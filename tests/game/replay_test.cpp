@@ -123,11 +123,12 @@ TEST_F(ReplayTest, BadFilesAreToldApart) {
   });
   game.Run(0);
   const std::string good = ReadFile("last.vqreplay");
-  std::string other_version = good, too_long = good, damaged = good, edited = good;
+  std::string other_version = good, too_long = good, damaged = good, edited = good, other_end = good;
   other_version[8] = 2;
   too_long[30] = 0x7f;  // the frame count's top byte
   damaged[good.size() - 2] = '\xff';
-  edited[39] = static_cast<char>((edited[39] & ~7) | static_cast<int>(EventType::Quit));  // closed in frame 1
+  other_end[39] = static_cast<char>(other_end[39] ^ 1);  // the digest of the last playfield
+  edited[43] = static_cast<char>((edited[43] & ~7) | static_cast<int>(EventType::Quit));  // closed in frame 1
   mkdir("folder.vqreplay", 0700);
   mkfifo("pipe.vqreplay", 0600);
   struct Case {
@@ -147,8 +148,9 @@ TEST_F(ReplayTest, BadFilesAreToldApart) {
       {"folder.vqreplay", "", kReplayUnusable, "is a folder, not a replay file"},
       {"pipe.vqreplay", "", kReplayUnusable, "is not a plain file"},
       {"missing.vqreplay", "", kReplayUnusable, "cannot be read: No such file or directory"},
+      {"other_end.vqreplay", other_end, kReplayDiffers, "does not play to its recorded result: it ends with another"},
       {"edited.vqreplay", edited, kReplayDiffers,
-       "does not play to its recorded result: it reaches 0 points in 0 s over 1 frames"},
+       "does not play to its recorded result: the game ends at frame 1 of 120"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -342,7 +342,7 @@ def replay_facts(path):
     field = lambda at: int.from_bytes(data[at:at + 4], "little")
     facts = {"time_limit": field(10), "frames": field(27), "score": field(31), "seconds": field(35),
              "keys_seen": 0, "paused": 0, "last_keys": 0}
-    at, keys = 39, 0
+    at, keys = 43, 0
 
     def varint():
         nonlocal at
