@@ -88,6 +88,47 @@ TEST_F(ReplayTest, AGameIsKeptAndPlaysAgainFrameForFrame) {
   EXPECT_EQ(shown.frames.back().back().image, "gfx/dead.png");
 }
 
+// The watcher's own keys, apart from the recorded game's: F and M act once
+// per press, Return pauses the watch for as long as it is held off and the
+// recorded pace goes on after it, Escape ends the watch on the end screen.
+TEST_F(ReplayTest, TheWatcherPausesSwitchesAndEnds) {
+  GameRun game;
+  game.before_frame = EscapeAt(200);
+  game.Run(0);
+  Replay replay;
+  std::string problem;
+  ASSERT_TRUE(ReadReplayFile(AT_FDCWD, "last.vqreplay", &replay, &problem)) << problem;
+
+  FakePlatform watch;
+  Shown shown;
+  RecordFlips(watch, shown);
+  watch.on_poll = [&shown](FakePlatform& f) {
+    const size_t frame = shown.frames.size();
+    // A pause held through its 500 ms after frame 10; one of 3 s after frame 20.
+    const uint32_t since = frame == 20 ? f.now - shown.at[19] : 0;
+    const bool held = frame == 10 || (frame == 20 && (since < 100 || since >= 3000));
+    held ? f.Press(Key::Return) : f.Release(Key::Return);
+    for (Key k : {Key::F, Key::M, Key::Escape}) f.Release(k);
+    if (frame == 5 || frame == 6) f.Press(Key::F);
+    if (frame == 8) f.Press(Key::M);
+    if (frame == 60) f.Press(Key::Escape);
+    if (frame > 60) f.Press(Key::Return);  // at the end screen
+  };
+  EXPECT_EQ(WatchReplay(watch, replay), kBackToMenu);
+  EXPECT_EQ(watch.fullscreen_toggles, 1);
+  EXPECT_EQ(std::count(watch.audio_calls.begin(), watch.audio_calls.end(), "play"), 1);
+  ASSERT_EQ(shown.frames.size(), 61u);  // 60 frames and the end screen
+  EXPECT_EQ(shown.frames.back().back().image, "gfx/dead.png");
+  for (int n = 1; n < 60; ++n) {
+    const uint32_t game_gap = game.shown[n].now - game.shown[n - 1].now, watch_gap = shown.at[n] - shown.at[n - 1];
+    if (n == 10 || n == 20) {
+      EXPECT_GE(watch_gap, game_gap + (n == 10 ? 500 : 3000)) << "frame " << n;
+    } else {
+      EXPECT_EQ(watch_gap, game_gap) << "frame " << n;
+    }
+  }
+}
+
 // A Time attack game is kept as the last replay only; a game the recording
 // does not hold whole is not kept.
 TEST_F(ReplayTest, OnlyWholeGamesAreKeptAndOnlyUntimedOnesAsTheBest) {
