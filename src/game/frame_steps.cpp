@@ -1,5 +1,8 @@
 #include "game/frame_steps.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "rules/scoring.h"
 #include "rules/timeline.h"
 
@@ -56,6 +59,10 @@ int32_t IntervalTo(const GameState& state, uint32_t ticks) {
   return static_cast<int32_t>(ticks - (state.tick_a < state.tick_b ? state.tick_b : state.tick_a));
 }
 
+uint32_t PacingSleep(const GameState& state, uint32_t ticks) {
+  return static_cast<uint32_t>(std::max<int64_t>(0, int64_t{kFrameMs} - IntervalTo(state, ticks)));
+}
+
 void CountAndMeasure(GameState& state, const FrameInput& input) {
   state.requests = FrameRequests{};
   state.field.frame_counter += 1;
@@ -65,7 +72,10 @@ void CountAndMeasure(GameState& state, const FrameInput& input) {
   } else {
     state.tick_b = input.ticks;
   }
-  state.play_time += state.frame_time;
+  // Some 24 days of play, or a replay's absurd interval, stop the play time at
+  // its end of the range rather than wrap it around.
+  const int64_t play_time = int64_t{state.play_time} + state.frame_time;
+  state.play_time = static_cast<int32_t>(std::clamp<int64_t>(play_time, INT32_MIN, INT32_MAX));
 }
 
 void AdvanceAndScore(GameState& state) {

@@ -29,6 +29,9 @@ void StartGameState(GameState& state, const GameStart& start);
 // latest readings.
 int32_t IntervalTo(const GameState& state, uint32_t ticks);
 
+// The pacing sleep before a frame's work: what the interval lacks of 60 ms.
+uint32_t PacingSleep(const GameState& state, uint32_t ticks);
+
 // Whether the frame after state.field.frame_counter reseeds (every 20th).
 inline bool ReseedsOn(int32_t frame) { return frame % 20 == 0; }
 

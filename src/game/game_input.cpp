@@ -42,8 +42,8 @@ FrameInput GatherFrameInput(Platform& platform, const GameState& state) {
   // which is therefore not counted: two frames take 60 ms plus the work of
   // one.
   input.ticks = platform.Ticks();
-  const int32_t interval = IntervalTo(state, input.ticks);
-  if (interval < kFrameMs) platform.Delay(static_cast<uint32_t>(kFrameMs - interval));
+  const uint32_t sleep = PacingSleep(state, input.ticks);
+  if (sleep > 0) platform.Delay(sleep);
   // The wall clock, for the reseed.
   if (ReseedsOn(state.field.frame_counter + 1)) input.wall_time = platform.Time();
   // At most one event, and the keys held (or pressed) now.

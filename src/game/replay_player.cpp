@@ -115,8 +115,7 @@ int32_t WatchReplay(Platform& platform, const Replay& replay) {
     // The frame's work comes when it came in the game: after its clock
     // reading and the pacing sleep; after a pause, just before the next
     // frame's reading.
-    const int32_t sleep = std::max(0, kFrameMs - IntervalTo(state, input.ticks));
-    uint32_t due = input.ticks - replay.start.ticks + static_cast<uint32_t>(sleep);
+    uint32_t due = input.ticks - replay.start.ticks + PacingSleep(state, input.ticks);
     if (input.paused && more) due = next.ticks - replay.start.ticks;
     for (;;) {
       WatchKeys(platform, watcher, state);

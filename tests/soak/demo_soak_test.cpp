@@ -14,6 +14,8 @@
 #include "demo/demo_game.h"
 #include "frame_checks.h"
 #include "game/end_game.h"
+#include "game/game_resources.h"
+#include "game/replay.h"
 #include "heap_counter.h"
 #include "platform/fake_platform.h"
 #include "rules/scoring.h"
@@ -146,6 +148,34 @@ TEST(DemoSoak, GameAfterGameStaysSoundFrameAfterFrame) {
       "%lld frames allocated memory\n",
       static_cast<long long>(frames), static_cast<long long>(games), static_cast<long long>(locks),
       static_cast<long long>(swept), static_cast<long long>(passes), best_score, static_cast<long long>(allocating));
+}
+
+// A played frame adds its input to the recording in room reserved at the
+// start of the game: recording allocates nothing inside a frame either.
+TEST(DemoSoak, ARecordedFrameAllocatesNothing) {
+  test::ScratchDirectory scratch;
+  FakePlatform fake;
+  fake.poll_budget = LONG_MAX;
+  test::ReserveRecords(fake);
+  GameState state;
+  StartGame(fake, state, 0, 7);
+  Replay recording;
+  StartRecording(recording, state.start);
+  int64_t allocating = 0;
+  for (int64_t n = 1; !state.field.game_over; ++n) {
+    PressKeysFor(fake, n);
+    if (n % 5 == 0) fake.Tap(n % 10 ? Key::Left : Key::Up);
+    if (n % 3 == 0) fake.events.push_back(n % 2 ? EventType::KeyDown : EventType::KeyUp);
+    test::ClearRecords(fake);
+    const int64_t allocations = CountHeap().allocations;
+    PlayFrame(fake, state, &recording);
+    if (CountHeap().allocations != allocations) ++allocating;
+  }
+  EXPECT_EQ(allocating, 0) << "recorded frames that allocated memory";
+  EXPECT_EQ(recording.frame_count, state.field.frame_counter);
+  fake.keys = {};
+  fake.Press(Key::Return);
+  ShowEndScreen(fake, state);
 }
 
 }  // namespace
