@@ -125,7 +125,7 @@ int TitleMenu(Platform& platform, const MenuGames& games) {
       if (s.idle && platform.TakePress(Key::B)) BackFromGame(platform, s, games.watch(platform, kBestReplayName));
 
       // 5. An idle menu sleeps between passes instead of spinning.
-      if (s.idle) platform.Delay(kMenuPassDelayMs);
+      if (s.idle) platform.Wait(kMenuPassDelayMs);
     }
   }
 

@@ -23,6 +23,7 @@ int32_t RunDemoGame(Platform& platform, bool search, uint32_t seed, DemoOutcome*
 
 void StartDemo(Platform& platform, DemoState& state, bool search, uint32_t seed) {
   StartGame(platform, state.game, 0, seed);
+  state.game.pauses_when_unseen = false;  // a demo goes on unwatched
   StartAutopilot(state.autopilot, search);
 }
 
@@ -32,8 +33,10 @@ bool DemoFrame(Platform& platform, DemoState& state) {
   UpdateDemoFrame(state, input);
   // The win message, the music and full screen it asked for.
   CarryOutRequests(platform, state.game);
-  // 10. Draw the frame and show it; the time field counts up.
-  DrawFrame(platform, state.game);
+  // 10. Draw the frame and show it; the time field counts up. A hidden
+  //     window shows nothing: only the last frame is drawn, for the end
+  //     screen.
+  if (!platform.Hidden() || state.game.field.game_over) DrawFrame(platform, state.game);
   return state.game.field.game_over != 0;
 }
 

@@ -31,6 +31,7 @@ struct FrameInput {
   int64_t wall_time;  // the wall clock in seconds, read on the frames that reseed
   EventType event;    // the one event taken; None when none was pending
   uint16_t keys;      // FrameKey bits
+  bool focus_lost;    // the window lost the keyboard's focus, or was minimised, since the last frame
   // The frame paused: it stood still until Return, and pause_event is the
   // last event taken meanwhile (None when none came; Quit when the window
   // was closed, which ended the pause).

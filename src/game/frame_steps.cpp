@@ -51,6 +51,7 @@ void StartGameState(GameState& state, const GameStart& start) {
   state.fullscreen_key_released = !(start.held & kHeldF);
   state.pause_key_released = !(start.held & kHeldReturn);
   state.window_closed = false;
+  state.pauses_when_unseen = true;
   state.requests = FrameRequests{};
 }
 
@@ -123,15 +124,19 @@ PieceInput PieceKeys(const FrameInput& input) {
 
 bool PauseDue(const GameState& state, const FrameInput& input) {
   if (state.window_closed || input.event == EventType::Quit) return false;
+  if (input.focus_lost && state.pauses_when_unseen) return true;
   return Held(input, kFrameReturn) && (state.field.frame_counter + 1) % 3 == 0 && state.pause_key_released;
 }
 
 void HandlePause(GameState& state, const FrameInput& input) {
   if (state.window_closed) return;  // the game is over: nothing to pause
   const bool every_third = state.field.frame_counter % 3 == 0;
-  if (!PressedOnce(Held(input, kFrameReturn), every_third, state.pause_key_released)) return;
+  const bool by_return = PressedOnce(Held(input, kFrameReturn), every_third, state.pause_key_released);
+  if (!by_return && !(input.focus_lost && state.pauses_when_unseen)) return;
   // Nothing was drawn while paused: the last frame stayed on screen and the
-  // music played on. Only Return (or closing the window) ended the pause.
+  // music played on. Only Return (or closing the window) ended the pause,
+  // and that Return pauses nothing more until it has been let go.
+  state.pause_key_released = false;
   if (input.pause_event == EventType::None) return;
   state.event_record = input.pause_event;
   if (input.pause_event == EventType::Quit) NoteWindowClosed(state);

@@ -40,7 +40,8 @@ inline bool ReseedsOn(int32_t frame) { return frame % 20 == 0; }
 unsigned ReseedValue(std::time_t now, int32_t frame_counter);
 
 // Whether the frame about to run with this input pauses: Return on a frame
-// that is a multiple of 3, once per press, unless the window is closed.
+// that is a multiple of 3, once per press, or the window's focus lost, unless
+// the window is closed.
 bool PauseDue(const GameState& state, const FrameInput& input);
 
 // Count the frame, with no requests yet; measure the interval since the previous reading and add
@@ -67,9 +68,10 @@ void HandleEscape(GameState& state, const FrameInput& input);
 // The piece keys of the input.
 PieceInput PieceKeys(const FrameInput& input);
 
-// Return on a frame that is a multiple of 3 paused the game while its input
-// was gathered: the events of the pause count now. A pause cannot start
-// again until Return has been seen released after the previous one ended.
+// Return on a frame that is a multiple of 3, or the window's focus lost,
+// paused the game while its input was gathered: the events of the pause count
+// now. A pause cannot start again by Return until Return has been seen
+// released after the previous one ended.
 void HandlePause(GameState& state, const FrameInput& input);
 
 // M on an even frame turns the music on or off, once per press.

@@ -50,6 +50,7 @@ FrameInput GatherFrameInput(Platform& platform, const GameState& state) {
   EventType taken = EventType::None;
   if (platform.PollEvent(&taken)) input.event = taken;
   input.keys = ReadFrameKeys(platform);
+  input.focus_lost = platform.TakeFocusLoss();
   // The pause: nothing is drawn, the last frame stays on screen and the music
   // plays on, until Return (or closing the window).
   if (PauseDue(state, input)) {
@@ -65,9 +66,12 @@ EventType WaitForReturn(Platform& platform) {
   for (;;) {
     EventType taken = EventType::None;
     if (platform.PollEvent(&taken)) last = taken;
-    if (last == EventType::Quit || platform.KeyHeld(Key::Return)) return last;
-    platform.Delay(kIdlePollMs);
+    if (last == EventType::Quit || platform.KeyHeld(Key::Return)) break;
+    platform.Wait(kIdlePollMs);
   }
+  // The focus lost while the game waited is no reason to pause it again.
+  platform.TakeFocusLoss();
+  return last;
 }
 
 }  // namespace vq

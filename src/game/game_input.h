@@ -17,8 +17,9 @@ namespace vq {
 FrameInput GatherFrameInput(Platform& platform, const GameState& state);
 
 // Waits until Return is held or the window is closed, taking the events as
-// they come and sleeping between two looks; returns the last event taken
-// (None when none came, Quit when the window was closed).
+// they come and sleeping between two looks (longer while the window is
+// hidden); returns the last event taken (None when none came, Quit when the
+// window was closed). A loss of the window's focus meanwhile is forgotten.
 EventType WaitForReturn(Platform& platform);
 
 }  // namespace vq

@@ -80,6 +80,7 @@ void StartGame(Platform& platform, GameState& state, int32_t time_limit, uint32_
   if (platform.KeyHeld(Key::M)) start.held |= kHeldM;
   if (platform.KeyHeld(Key::F)) start.held |= kHeldF;
   for (Key key : kEveryFrameKeys) platform.TakePress(key);
+  platform.TakeFocusLoss();  // the window's focus lost before the game is the menu's
   StartGameState(state, start);
 }
 

@@ -87,6 +87,10 @@ struct GameState {
   // the end screen does not wait, and the program ends afterwards.
   bool window_closed;
 
+  // The game pauses when its window loses the keyboard's focus or is
+  // minimised: a game nobody sees or steers must not run on. The demo goes on.
+  bool pauses_when_unseen;
+
   FrameRequests requests;
 
   GameImages images;

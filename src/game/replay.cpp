@@ -26,7 +26,8 @@ enum : uint8_t {
   kKeysFollow = 1u << 3,
   kWallFollows = 1u << 4,
   kPaused = 1u << 5,
-  kKnownBits = 0x3f,
+  kFocusLost = 1u << 6,
+  kKnownBits = 0x7f,
 };
 constexpr uint8_t kLastEvent = static_cast<uint8_t>(EventType::Other);
 
@@ -87,6 +88,7 @@ bool ReadRecord(Reader& in, ReplayCursor& cursor, FrameInput* input) {
   if (!in.Unsigned(32, &interval)) return false;
   FrameInput frame{};
   frame.event = static_cast<EventType>(flags & kEventBits);
+  frame.focus_lost = (flags & kFocusLost) != 0;
   frame.ticks = cursor.ticks + static_cast<uint32_t>(interval);
   frame.keys = cursor.keys;
   frame.wall_time = cursor.wall;
@@ -154,6 +156,7 @@ void RecordFrame(Replay& replay, const FrameInput& input) {
   const bool reseeds = ReseedsOn(replay.frame_count + 1);
   if (reseeds) flags |= kWallFollows;
   if (input.paused) flags |= kPaused;
+  if (input.focus_lost) flags |= kFocusLost;
   out.push_back(flags);
   PutUnsigned(out, input.ticks - replay.last_ticks);
   if (flags & kKeysFollow) PutFixed(out, input.keys, 2);

@@ -121,13 +121,15 @@ int32_t WatchReplay(Platform& platform, const Replay& replay) {
       WatchKeys(platform, watcher, state);
       const uint32_t now = platform.Ticks() - watch_start - watcher.paused_for;
       if (watcher.stop || static_cast<int32_t>(due - now) <= 0) break;
-      platform.Delay(std::min(due - now, kWatchPollMs));
+      platform.Wait(std::min(due - now, kWatchPollMs));
     }
     if (watcher.stop) break;
     // The recorded game's music and full-screen keys were its player's; only
     // the watcher's act now.
     UpdatePlayFrame(state, input);
-    DrawFrame(platform, state);
+    // A hidden window shows nothing: only the last frame is drawn, for the
+    // end screen.
+    if (!platform.Hidden() || state.field.game_over) DrawFrame(platform, state);
   }
   return ShowEndScreen(platform, state);
 }

@@ -51,6 +51,7 @@ class FakePlatform : public Platform {
   std::set<std::string> missing;                          // paths that fail to load
   std::map<std::string, std::pair<int, int>> sizes;       // image sizes by path
   bool audio_ok = true;
+  bool hidden = false;  // the window is minimised: Wait sleeps longer
   bool music_file_ok = true;
   uint32_t ticks_cost = 0;      // ms each Ticks() call advances the clock (work time)
   long poll_budget = 10000000;  // polls before FakeRunaway is thrown
@@ -87,6 +88,8 @@ class FakePlatform : public Platform {
   }
   void Release(Key k) { keys[static_cast<int>(k)] = false; }
   void Tap(Key k) { input_.KeyDown(k); }
+  // The window loses the keyboard's focus (to another window, or minimised).
+  void LoseFocus() { focus_lost_ = true; }
   // Pad number index stands as given from now on (a tap is two moves made
   // between two polls).
   void MovePad(int index, const PadState& pad) { input_.SetPad(index, pad); }
@@ -100,6 +103,13 @@ class FakePlatform : public Platform {
   std::time_t Time() override {
     ++time_calls;
     return wall_time;
+  }
+  void Wait(uint32_t ms) override { Delay(hidden && ms < kHiddenWaitMs ? kHiddenWaitMs : ms); }
+  bool Hidden() override { return hidden; }
+  bool TakeFocusLoss() override {
+    const bool lost = focus_lost_;
+    focus_lost_ = false;
+    return lost;
   }
   bool PollEvent(EventType* record) override;
   bool KeyHeld(Key key) override { return keys[static_cast<int>(key)] || input_.PadHolds(key); }
@@ -122,6 +132,7 @@ class FakePlatform : public Platform {
 
  private:
   KeyInput input_;
+  bool focus_lost_ = false;
   std::set<Image*> live_;
   std::set<Music*> live_music_;
   Music* playing_ = nullptr;

@@ -31,6 +31,10 @@ enum class Key : int {
   Count
 };
 
+// How long a waiting screen sleeps at least while the window is hidden: a
+// tenth of a second to notice a key, a signal or the window shown again.
+constexpr uint32_t kHiddenWaitMs = 100;
+
 struct Image;  // defined by each implementation
 struct Music;  // defined by each implementation
 
@@ -42,11 +46,21 @@ class Platform {
   virtual uint32_t Ticks() = 0;         // milliseconds since start
   virtual void Delay(uint32_t ms) = 0;  // sleeps at least ms
   virtual std::time_t Time() = 0;       // time(NULL)
+  // The sleep of a waiting screen between two looks at the keys: at least
+  // ms, and longer while the window is hidden, where nobody presses a key.
+  virtual void Wait(uint32_t ms) = 0;
+
+  // The window. Hidden() is true while it is minimised: nothing drawn shows.
+  // TakeFocusLoss() is true once after the window lost the keyboard's focus
+  // (or was minimised) since it was last asked.
+  virtual bool Hidden() = 0;
+  virtual bool TakeFocusLoss() = 0;
 
   // Input. PollEvent takes at most one pending event and writes its type to
-  // *record only when there was one (returns true then). Mouse events are
-  // never queued; a pad's buttons and sticks come as the key events of the
-  // keys they stand for. KeyHeld reads the keyboard and the pads as of the
+  // *record only when there was one (returns true then). Mouse and window
+  // events are never queued; a pad's buttons and sticks come as the key
+  // events of the keys they stand for; a request to end the program (the
+  // window closed, SIGTERM, SIGINT, SIGHUP) comes as Quit. KeyHeld reads the keyboard and the pads as of the
   // last poll. TakePress is true once for each press of the key (or of a pad
   // control that stands for it) since it was last taken, also when the key
   // was let go again before the poll.

@@ -21,6 +21,9 @@ bool SdlPlatform::OpenAudio() {
   if (SDL_Init(SDL_INIT_AUDIO) != 0) return false;
   if (Mix_OpenAudio(22050, AUDIO_S16MSB, 2, 4096) != 0) return false;
   audio_open_ = true;
+  // Every game starts silent: the device plays only while music does, rather
+  // than convert silence to the device's rate all the time.
+  SDL_PauseAudio(1);
   return true;
 }
 
@@ -32,11 +35,13 @@ Music* SdlPlatform::LoadMusic(const char* path) {
 void SdlPlatform::PlayMusicLooped(Music* music) {
   if (!music) return;
   playing_ = Mix_PlayMusic(AsMixMusic(music), -1) == 0 ? AsMixMusic(music) : nullptr;
+  SDL_PauseAudio(playing_ ? 0 : 1);
   FreeStoppedMusic();
 }
 
 void SdlPlatform::HaltMusic() {
   Mix_HaltMusic();
+  SDL_PauseAudio(1);
   playing_ = nullptr;
   FreeStoppedMusic();
 }

@@ -1,5 +1,7 @@
-// The SDL platform's clock and input: keys, events and pads.
+// The SDL platform's clock and input: keys, events, pads, what the window
+// goes through, and the signals that ask the program to end.
 #include <SDL.h>
+#include <signal.h>
 
 #include <algorithm>
 #include <ctime>
@@ -45,6 +47,18 @@ Key KeyOfSdl(SDLKey sym) {
 // queue, where a moving stick would crowd out the keys.
 KeyInput* g_input = nullptr;
 
+// What the window went through since the program last looked, noted as SDL
+// takes the events in: it lost the keyboard's focus (or was minimised); it
+// was shown again, and what it showed must be shown anew.
+bool g_focus_lost = false;
+bool g_exposed = false;
+
+// SIGTERM, SIGINT or SIGHUP came: from then on every poll reports a request
+// to end the program, as closing the window does.
+volatile sig_atomic_t g_quit_signal = 0;
+
+void NoteQuitSignal(int) { g_quit_signal = 1; }
+
 int NoteInput(const SDL_Event* event) {
   if (!g_input) return 1;
   switch (event->type) {
@@ -74,11 +88,27 @@ int NoteInput(const SDL_Event* event) {
       return 0;
     }
     case SDL_JOYBALLMOTION: return 0;
+    case SDL_ACTIVEEVENT:
+      if (!event->active.gain && (event->active.state & (SDL_APPINPUTFOCUS | SDL_APPACTIVE))) g_focus_lost = true;
+      if (event->active.gain && (event->active.state & SDL_APPACTIVE)) g_exposed = true;
+      return 1;
+    case SDL_VIDEOEXPOSE: g_exposed = true; return 1;
   }
   return 1;
 }
 
 }  // namespace
+
+void SdlPlatform::CatchQuitSignals() {
+  // Caught before SDL starts, which then leaves these signals to us: SDL
+  // takes SIGINT and SIGTERM only while their action is the default one, and
+  // would let SIGHUP end the program at once, without a game's summary.
+  struct sigaction action = {};
+  action.sa_handler = NoteQuitSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  for (int signal_number : {SIGTERM, SIGINT, SIGHUP}) sigaction(signal_number, &action, nullptr);
+}
 
 void SdlPlatform::StartInput() {
   // The program has no use for the mouse: its events are never queued, so
@@ -124,13 +154,41 @@ uint32_t SdlPlatform::Ticks() { return SDL_GetTicks(); }
 
 void SdlPlatform::Delay(uint32_t ms) { SDL_Delay(ms); }
 
+void SdlPlatform::Wait(uint32_t ms) { SDL_Delay(Hidden() ? std::max(ms, kHiddenWaitMs) : ms); }
+
 std::time_t SdlPlatform::Time() { return std::time(nullptr); }
 
+bool SdlPlatform::Hidden() { return screen_ && !(SDL_GetAppState() & SDL_APPACTIVE); }
+
+bool SdlPlatform::TakeFocusLoss() {
+  const bool lost = g_focus_lost;
+  g_focus_lost = false;
+  return lost;
+}
+
 bool SdlPlatform::PollEvent(EventType* record) {
-  SDL_PumpEvents();  // pads and key presses are noted as their events come in
+  // Pads, key presses and the window are noted as their events come in. A
+  // hidden window's events are taken in ten times a second: nobody presses
+  // keys there, and taking them in costs more than a frame of the demo that
+  // goes on meanwhile.
+  const uint32_t now = SDL_GetTicks();
+  if (!Hidden() || now - events_taken_at_ >= kHiddenWaitMs) {
+    SDL_PumpEvents();
+    events_taken_at_ = now;
+  }
+  // Nothing drawn while the window was hidden reached it, and a window shown
+  // again may have lost its picture: the last one is shown anew.
+  if (g_exposed && !Hidden()) {
+    g_exposed = false;
+    Present();
+  }
+  if (g_quit_signal) {
+    *record = EventType::Quit;
+    return true;
+  }
   if (input_.TakePadEvent(record)) return true;
   SDL_Event event;
-  if (!SDL_PollEvent(&event)) return false;
+  if (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_ALLEVENTS) <= 0) return false;
   switch (event.type) {
     case SDL_KEYDOWN: *record = EventType::KeyDown; break;
     case SDL_KEYUP: *record = EventType::KeyUp; break;

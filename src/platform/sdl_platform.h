@@ -40,6 +40,9 @@ class SdlPlatform : public Platform {
   uint32_t Ticks() override;
   void Delay(uint32_t ms) override;
   std::time_t Time() override;
+  void Wait(uint32_t ms) override;
+  bool Hidden() override;
+  bool TakeFocusLoss() override;
   bool PollEvent(EventType* record) override;
   bool KeyHeld(Key key) override;
   bool TakePress(Key key) override;
@@ -63,9 +66,15 @@ class SdlPlatform : public Platform {
   void ReleaseMusic(Music* music) override;
 
  private:
-  // The input's part of opening the window: the mouse ignored, keys and pads
-  // noted as SDL takes their events in.
+  // SIGTERM, SIGINT and SIGHUP end the program as closing the window does.
+  void CatchQuitSignals();
+  // The input's part of opening the window: the mouse ignored, keys, pads and
+  // the window's focus noted as SDL takes their events in.
   void StartInput();
+  // Shows the screen's picture in the window: scaled by whole pixels into a
+  // window of a larger scale, as SDL shows it otherwise.
+  void Present();
+  bool PresentScaled();
   void FreeStoppedMusic();
   // Draws the source rectangle of the image at (x, y), clipped to the image
   // and the screen.
@@ -74,6 +83,7 @@ class SdlPlatform : public Platform {
   bool convert_images_;
   SDL_Surface* screen_ = nullptr;
   bool audio_open_ = false;
+  uint32_t events_taken_at_ = 0;  // ticks of the last SDL_PumpEvents
   KeyInput input_;
   _SDL_Joystick* pads_[KeyInput::kMostPads] = {};
   int pad_count_ = 0;

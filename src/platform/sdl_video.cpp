@@ -1,17 +1,22 @@
 // The SDL platform's screen: the presentation chosen before SDL starts, the
-// window, the images and the program's own blitter.
+// window and its size, the images, the program's own blitter, and the end of
+// the program when the display goes away.
 #include <SDL.h>
 #include <SDL_image.h>
+#include <dlfcn.h>
 #include <strings.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "platform/alpha_blend.h"
 #include "platform/sdl_platform.h"
 #include "platform/visible_parts.h"
+#include "platform/window_scale.h"
 
 namespace vq {
 
@@ -29,9 +34,6 @@ struct SdlImage {
 };
 
 namespace {
-
-constexpr int kScreenWidth = 800;
-constexpr int kScreenHeight = 600;
 
 SdlImage* AsSdlImage(Image* image) { return reinterpret_cast<SdlImage*>(image); }
 const SdlImage* AsSdlImage(const Image* image) { return reinterpret_cast<const SdlImage*>(image); }
@@ -89,9 +91,115 @@ void ChooseLightPresentation() {
   setenv("SDL_FRAMEBUFFER_ACCELERATION", "0", 0);
 }
 
+// Set once the connection to the display broke: SDL's video must then not be
+// shut down, as SDL 2 would wait for ever for the window to be unmapped on
+// the dead connection (Xlib stops reading once it knows the connection is
+// broken, so the wait spins at a full core).
+bool g_display_lost = false;
+
+// Xlib's handler of a broken connection, of type int (*)(Display*). It must
+// not return: it says so in one line and ends the program, whose exit
+// handler then leaves SDL's video alone. The hiscore and the replays are
+// only ever renamed into place whole, so nothing is left half-written.
+int EndOnDisplayLost(void*) {
+  g_display_lost = true;
+  std::fflush(stdout);
+  std::fputs("velquadro: the connection to the display was lost\n", stderr);
+  std::exit(1);
+}
+
+// Replaces Xlib's own handler, which prints two lines and calls exit, whose
+// SDL_Quit then spins, where SDL's video runs on Xlib. Reached by name, so
+// that no X header is needed and nothing changes on other video drivers.
+void HandleDisplayLoss() {
+  void* xlib = dlopen("libX11.so.6", RTLD_LAZY | RTLD_NOLOAD);
+  if (!xlib) return;
+  using Handler = int (*)(void*);
+  auto set_handler = reinterpret_cast<Handler (*)(Handler)>(dlsym(xlib, "XSetIOErrorHandler"));
+  if (set_handler) set_handler(EndOnDisplayLost);
+  dlclose(xlib);  // still loaded: SDL holds it
+}
+
+// SDL 2, which the compatibility layer runs on, as far as the program reaches
+// it by name: the usable part of the screen, and the window's own surface,
+// into which a picture enlarged by the program is shown in one pass. Its
+// structures as far as they are read here.
+struct Sdl2PixelFormat {
+  uint32_t format;
+  void* palette;
+  uint8_t bits_per_pixel;
+  uint8_t bytes_per_pixel;
+  uint8_t padding[2];
+  uint32_t rmask, gmask, bmask, amask;
+};
+struct Sdl2Surface {
+  uint32_t flags;
+  Sdl2PixelFormat* format;
+  int w, h, pitch;
+  void* pixels;
+};
+struct Sdl2Rect {
+  int x, y, w, h;
+};
+constexpr uint32_t kSdl2WindowFullScreen = 0x1;  // SDL_WINDOW_FULLSCREEN, also part of _DESKTOP
+
+struct Sdl2Calls {
+  void* (*window)();  // the compatibility layer's SDL12COMPAT_GetWindow
+  Sdl2Surface* (*window_surface)(void*);
+  int (*update_window_surface)(void*);
+  uint32_t (*window_flags)(void*);
+  int (*usable_bounds)(int, Sdl2Rect*);
+};
+
+const Sdl2Calls& Sdl2() {
+  static const Sdl2Calls calls = [] {
+    Sdl2Calls found{};
+    void* sdl2 = dlopen("libSDL2-2.0.so.0", RTLD_LAZY | RTLD_NOLOAD);
+    if (!sdl2) return found;
+    found.window = reinterpret_cast<void* (*)()>(dlsym(RTLD_DEFAULT, "SDL12COMPAT_GetWindow"));
+    found.window_surface = reinterpret_cast<Sdl2Surface* (*)(void*)>(dlsym(sdl2, "SDL_GetWindowSurface"));
+    found.update_window_surface = reinterpret_cast<int (*)(void*)>(dlsym(sdl2, "SDL_UpdateWindowSurface"));
+    found.window_flags = reinterpret_cast<uint32_t (*)(void*)>(dlsym(sdl2, "SDL_GetWindowFlags"));
+    found.usable_bounds = reinterpret_cast<int (*)(int, Sdl2Rect*)>(dlsym(sdl2, "SDL_GetDisplayUsableBounds"));
+    dlclose(sdl2);  // still loaded: the compatibility layer holds it
+    return found;
+  }();
+  return calls;
+}
+
+// Whether the program's own presentation is in use (see
+// ChooseLightPresentation): the window's picture is then a plain
+// framebuffer, into which the program may write the enlarged picture itself.
+bool PlainFramebuffer() {
+  const char* driver = std::getenv("SDL_RENDER_DRIVER");
+  const char* acceleration = std::getenv("SDL_FRAMEBUFFER_ACCELERATION");
+  return driver && strcasecmp(driver, "software") == 0 && acceleration &&
+         (acceleration[0] == '0' || strcasecmp(acceleration, "false") == 0);
+}
+
+// The window as large as the screen allows, in whole multiples of the
+// picture: the compatibility layer opens it SDL12COMPAT_WINDOW_SCALING times
+// the size asked for. A player's own setting wins.
+void ChooseWindowScale() {
+  if (std::getenv("SDL12COMPAT_WINDOW_SCALING")) return;
+  // The part of the screen that windows may use, without panels and docks;
+  // the whole screen where SDL 2 cannot tell.
+  const SDL_VideoInfo* info = SDL_GetVideoInfo();
+  Sdl2Rect area{0, 0, info ? info->current_w : 0, info ? info->current_h : 0};
+  Sdl2Rect usable{};
+  if (Sdl2().usable_bounds && Sdl2().usable_bounds(0, &usable) == 0 && usable.w > 0 && usable.h > 0) area = usable;
+  setenv("SDL12COMPAT_WINDOW_SCALING", std::to_string(WindowScale(area.w, area.h)).c_str(), 1);
+}
+
 }  // namespace
 
-void ShutdownSdl() { SDL_Quit(); }
+void ShutdownSdl() {
+  if (g_display_lost) {
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return;
+  }
+  SDL_Quit();
+}
 
 SdlPlatform::SdlPlatform(bool convert_images) : convert_images_(convert_images) {}
 
@@ -99,6 +207,10 @@ bool SdlPlatform::StartVideo() {
   // Every pad in one standard layout, unless the player chose otherwise.
   setenv("SDL12COMPAT_USE_GAME_CONTROLLERS", "1", 0);
   ChooseLightPresentation();
+  // A window the compatibility layer enlarges itself, where the program
+  // cannot, shows sharp pixels too (read when SDL starts).
+  if (!PlainFramebuffer()) setenv("SDL12COMPAT_SCALE_METHOD", "nearest", 0);
+  CatchQuitSignals();
   if (SDL_Init(SDL_INIT_VIDEO) != 0) return false;
   // Without any display SDL falls back to drawing into memory that nobody
   // sees: the program would wait forever for keys that cannot be pressed.
@@ -109,11 +221,13 @@ bool SdlPlatform::StartVideo() {
     SDL_SetError("No display to show the window on");
     return false;
   }
+  HandleDisplayLoss();
   return true;
 }
 
 bool SdlPlatform::OpenWindow() {
   SDL_WM_SetCaption("Velquadro", nullptr);
+  ChooseWindowScale();
   screen_ = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 0, SDL_DOUBLEBUF);
   if (!screen_) return false;
   StartInput();
@@ -217,7 +331,38 @@ void SdlPlatform::BlitClipped(const SdlImage& image, int sx, int sy, int w, int 
 }
 
 void SdlPlatform::Flip() {
-  if (screen_) SDL_Flip(screen_);
+  // Nothing drawn shows in a hidden window: it is not sent there either.
+  if (screen_ && !Hidden()) Present();
+}
+
+void SdlPlatform::Present() {
+  if (!PresentScaled()) SDL_Flip(screen_);
+}
+
+bool SdlPlatform::PresentScaled() {
+  // A window of a larger scale shows the picture enlarged by the program in
+  // one pass into the window's own framebuffer: the compatibility layer's
+  // scaling clears the whole window and stretches it pixel by pixel, several
+  // times the work. Full screen, another scale or another presentation are
+  // left to SDL.
+  const Sdl2Calls& sdl2 = Sdl2();
+  if (!screen_ || !PlainFramebuffer() || !sdl2.window || !sdl2.window_surface || !sdl2.update_window_surface ||
+      !sdl2.window_flags) {
+    return false;
+  }
+  void* window = sdl2.window();
+  if (!window || (sdl2.window_flags(window) & kSdl2WindowFullScreen)) return false;
+  Sdl2Surface* out = sdl2.window_surface(window);
+  const SDL_PixelFormat* in = screen_->format;
+  if (!out || !out->format || !out->pixels || out->format->bytes_per_pixel != 4 || in->BytesPerPixel != 4 ||
+      out->format->rmask != in->Rmask || out->format->gmask != in->Gmask || out->format->bmask != in->Bmask) {
+    return false;
+  }
+  const int scale = out->w / kScreenWidth;
+  if (scale < 2 || out->w != scale * kScreenWidth || out->h != scale * kScreenHeight) return false;
+  ScaleByWholePixels(static_cast<const uint8_t*>(screen_->pixels), screen_->pitch, kScreenWidth, kScreenHeight,
+                     static_cast<uint8_t*>(out->pixels), out->pitch, scale);
+  return sdl2.update_window_surface(window) == 0;
 }
 
 void SdlPlatform::ToggleFullScreen() {

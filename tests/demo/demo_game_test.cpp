@@ -150,6 +150,23 @@ TEST_F(DemoTest, PieceKeysDoNothing) {
   EXPECT_EQ(pressing.delays, fake_.delays);  // and no pause
 }
 
+// A demo goes on without the window's focus, and in a hidden window draws
+// nothing but its last frame, for the end screen.
+TEST_F(DemoTest, GoesOnUnseenDrawingNothing) {
+  DemoState demo;
+  StartDemo(fake_, demo, true, 3);
+  for (int frame = 1; frame <= 40; ++frame) {
+    if (frame == 5) fake_.LoseFocus();
+    fake_.hidden = frame >= 20;
+    if (frame == 40) fake_.Press(Key::Escape);
+    fake_.ClearBlits();
+    DemoFrame(fake_, demo);
+    EXPECT_EQ(fake_.blits.empty(), frame >= 20 && frame < 40) << "frame " << frame;
+  }
+  EXPECT_EQ(std::count(fake_.delays.begin(), fake_.delays.end(), 500u), 0);  // no pause
+  EXPECT_EQ(demo.game.field.frame_counter, 40);
+}
+
 // The three ends of a demo: Escape after the frame is drawn, with the end
 // screen waiting for Return; a window closed, which ends the program without
 // waiting; and Escape after a score that beats the stored hiscore. None prints

@@ -369,6 +369,27 @@ TEST_F(PlayGameTest, OrdinaryPressesPauseAndResume) {
   EXPECT_GT(run.fake.polls, 300);
 }
 
+// The window losing the focus (or minimised) pauses a game in its next frame,
+// on any frame, as Return pauses it: nothing drawn until Return, whose press
+// pauses nothing more.
+TEST_F(PlayGameTest, FocusLossPausesTheGameUntilReturn) {
+  GameRun run;
+  run.press_return_at_end = false;
+  uint32_t lost_at = 0;
+  run.fake.on_poll = [&](FakePlatform& f) {
+    const bool held = (lost_at && f.now >= lost_at + 2000 && f.now < lost_at + 2400) || run.end_flip;
+    held ? f.Press(Key::Return) : f.Release(Key::Return);
+  };
+  run.before_frame = EscapeAt(60, [&](FakePlatform& f, int frame) {
+    if (frame == 7) f.LoseFocus(), lost_at = f.now;
+  });
+  run.Run(0);
+  ASSERT_EQ(run.Frames(), 60);
+  EXPECT_EQ(run.LongDelaysUpTo(60), 1);  // one pause, at frame 7, not a multiple of 3
+  EXPECT_EQ(run.LongDelaysUpTo(6), 0);
+  EXPECT_GE(run.shown[6].now, lost_at + 2000);  // frame 7 drawn only after Return
+}
+
 // Escape ends the game after its frame has run in full: the gravity step of
 // frame 10 still lowers the piece, the frame is drawn and shown, and then
 // the end screen lays its overlay over it.

@@ -37,28 +37,31 @@ bool SameBlits(const std::vector<Blit>& a, const std::vector<Blit>& b) {
   return std::equal(a.begin(), a.end(), b.begin(), b.end(), same);
 }
 
-// An untimed game with moves, turns, drops, Alt, events and a pause is kept
-// as the last and the best replay. Played again, it ends on its last frame
+// An untimed game with moves, turns, drops, Alt, events, a pause and the
+// window's focus lost is kept as the last and the best replay. Played again, it ends on its last frame
 // with the Score and seconds of the summary; watched, it shows every frame
 // as the game did, at the same moments.
 TEST_F(ReplayTest, AGameIsKeptAndPlaysAgainFrameForFrame) {
   GameRun game;
   game.press_return_at_end = false;
-  game.fake.on_poll = [&game](FakePlatform& f) {
-    const bool pressing = (f.now >= 3000 && f.now < 3100) || (f.now >= 5000 && f.now < 5100) || game.end_flip;
+  uint32_t lost_at = 1000000;
+  game.fake.on_poll = [&game, &lost_at](FakePlatform& f) {
+    const bool pressing = (f.now >= 3000 && f.now < 3100) || (f.now >= 5000 && f.now < 5100) ||
+                          (f.now >= lost_at + 1500 && f.now < lost_at + 1600) || game.end_flip;
     pressing ? f.Press(Key::Return) : f.Release(Key::Return);
   };
-  game.before_frame = EscapeAt(700, [](FakePlatform& f, int frame) {
+  game.before_frame = EscapeAt(700, [&lost_at](FakePlatform& f, int frame) {
     const Key keys[] = {Key::Left, Key::Up, Key::Right, Key::Space, Key::Down, Key::LeftAlt};
     if (frame % 9 == 0) f.Press(keys[frame / 9 % 6]);
     if (frame % 9 == 5) {
       for (Key k : keys) f.Release(k);
     }
     if (frame % 13 == 0) f.events.push_back(frame % 2 ? EventType::KeyDown : EventType::KeyUp);
+    if (frame == 400) f.LoseFocus(), lost_at = f.now;
   });
   game.Run(0);
   ASSERT_EQ(game.Frames(), 700);
-  ASSERT_EQ(game.LongDelaysUpTo(700), 1);  // one pause, of some two seconds
+  ASSERT_EQ(game.LongDelaysUpTo(700), 2);  // a pause of some two seconds, and the focus lost
 
   Replay replay;
   std::string problem;
