@@ -1,5 +1,8 @@
 """Reads a screenshot of a game against the artwork it is drawn from.
 
+A window of a larger scale (1600x1200, 2400x1800) is read as the 800x600
+picture it enlarges.
+
 Usage (prints its finding, exit status 0 when the check holds):
   game_screen.py piece  SHOT GFX C1 C2 C3 C4   "column row" of the left column and
                                                 top row of a piece of these colours
@@ -12,6 +15,8 @@ Usage (prints its finding, exit status 0 when the check holds):
   game_screen.py arrow  SHOT GFX               menu item the arrow points at (0-3)
   game_screen.py shows  SHOT GFX PICTURE [ROWS] PICTURE scaled to the height, centred between
                                                 black bars (only ROWS "0-90,515-600" of it)
+  game_screen.py sharp  SHOT GFX SCALE         the window is 800x600 pixels enlarged SCALE
+                                                times, each a square of whole pixels
 """
 import sys
 
@@ -78,9 +83,27 @@ def shows_scaled(shot, picture, rows):
     return bool(max(diff[int(top * scale):int(bottom * scale)].max() for top, bottom in bands) <= 2 * TOLERANCE)
 
 
+def picture_of(shot):
+    """The 800x600 picture a window of a whole scale shows: every pixel of it
+    is a square of scale x scale screen pixels. A full screen stays as it is."""
+    scale = shot.shape[1] // 800
+    if scale > 1 and shot.shape[:2] == (600 * scale, 800 * scale):
+        return shot[::scale, ::scale]
+    return shot
+
+
 def main(argv):
     command, shot_path, gfx = argv[1], argv[2], argv[3]
     shot = load(shot_path)
+    if command == "sharp":
+        scale = int(argv[4])
+        small = shot[::scale, ::scale]
+        ok = shot.shape[:2] == (600 * scale, 800 * scale) and bool(
+            (np.repeat(np.repeat(small, scale, axis=0), scale, axis=1) == shot).all())
+        print("yes" if ok else "no")
+        return 0 if ok else 1
+    if command != "shows":
+        shot = picture_of(shot)
     if command == "piece":
         found = find_piece(shot, gfx, [int(c) for c in argv[4:8]])
         print("none" if found is None else f"{found[0]} {found[1]}")

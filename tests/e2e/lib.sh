@@ -12,7 +12,9 @@
 # which sets program, source_dir, gfx and work (/tmp/vq_<name>_XXXXXX), and
 # exports DISPLAY and SDL_AUDIODRIVER=dummy. Add the id of every process you
 # start to `pids`. A 4th argument "desktop" makes the screen 1920x1080 with
-# openbox managing it (full screen is only scaled where a window manager runs).
+# openbox managing it (full screen is only scaled where a window manager runs),
+# "desktop=<W>x<H>" a screen of that size; start_desktop <W>x<H> replaces the
+# screen with another one later.
 
 pids=()
 xvfb_pid=""
@@ -28,23 +30,39 @@ vq_setup() {  # vq_setup <name> <path-to-velquadro> <source-dir> [desktop]
   gfx=$source_dir/gfx
   work=$(mktemp -d "/tmp/vq_$1_XXXXXX")
   trap vq_cleanup EXIT
-  local screen=800x600x24; [[ ${4:-} != desktop ]] || screen=1920x1080x24
-  # A virtual screen on a free display.
-  Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+  export SDL_AUDIODRIVER=dummy
+  case ${4:-} in
+    desktop) start_desktop 1920x1080 ;;
+    desktop=*) start_desktop "${4#desktop=}" ;;
+    *) start_screen 800x600 ;;
+  esac
+}
+start_screen() {  # start_screen <W>x<H>: a virtual screen on a free display, in place of the last one
+  stop_process "$wm_pid"
+  stop_process "$xvfb_pid"
+  wm_pid="" xvfb_pid=""
+  rm -f "$work/display" "$work/wm"
+  Xvfb -displayfd 3 -screen 0 "$1x24" -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
   xvfb_pid=$!
   for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.1; done
   [[ -s $work/display ]] || { echo "FAILED: Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
   export DISPLAY=":$(head -1 "$work/display")"
-  export SDL_AUDIODRIVER=dummy
-  [[ ${4:-} == desktop ]] || return 0
+}
+start_desktop() {  # start_desktop <W>x<H>: the same with openbox managing the windows
+  start_screen "$1"
   # openbox runs its --startup command once it manages the screen.
   XDG_CACHE_HOME=$work XDG_CONFIG_HOME=$work openbox --sm-disable --startup "touch $work/wm" >/dev/null 2>&1 &
   wm_pid=$!
   within 10 test -e "$work/wm" || { echo "FAILED: openbox did not start"; exit 1; }
 }
 stop_process() {  # stop_process <pid>
+  [[ -n $1 ]] || return 0
   kill -KILL "$1" 2>/dev/null || true
   wait "$1" 2>/dev/null || true
+}
+stop_program() {  # stop_program <pid>: killed, and its window gone before the next program's is looked for
+  stop_process "$1"
+  [[ -z $window ]] || within 5 bash -c "! xdotool getwindowname $window" 2>/dev/null || true
 }
 vq_cleanup() {
   local p
