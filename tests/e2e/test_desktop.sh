@@ -102,6 +102,12 @@ sleep 1
 demo_cpu=$(cpu_percent "$pid" 10)
 check "a minimised Demo goes on drawing nothing: at most 0.5% of a core ($demo_cpu%)" below "$demo_cpu" 0.51
 stop_program "$pid"
+start_program
+xdotool windowminimize --sync "$window"
+sleep 1
+menu_cpu=$(cpu_percent "$pid" 10)
+check "a minimised title menu: at most 0.5% of a core ($menu_cpu%)" below "$menu_cpu" 0.51
+stop_program "$pid"
 stop_process "$other_pid"
 
 # --- signals --------------------------------------------------------------------
