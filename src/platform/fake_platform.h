@@ -87,6 +87,8 @@ class FakePlatform : public Platform {
   }
   void Release(Key k) { keys[static_cast<int>(k)] = false; }
   void Tap(Key k) { input_.KeyDown(k); }
+  // A tap of a key the program does not read.
+  void TapOtherKey() { input_.OtherKeyDown(); }
   // Pad number index stands as given from now on (a tap is two moves made
   // between two polls).
   void MovePad(int index, const PadState& pad) { input_.SetPad(index, pad); }
@@ -104,6 +106,7 @@ class FakePlatform : public Platform {
   bool PollEvent(EventType* record) override;
   bool KeyHeld(Key key) override { return keys[static_cast<int>(key)] || input_.PadHolds(key); }
   bool TakePress(Key key) override { return input_.TakePress(key); }
+  bool TakeAnyPress() override { return input_.TakeAnyPress(); }
   void FindPads() override {}  // the pads are the ones MovePad sets
   Image* LoadImage(const char* path) override;
   void FreeImage(Image* image) override;
