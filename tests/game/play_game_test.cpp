@@ -16,6 +16,7 @@
 #include "game/frame_steps.h"
 #include "game/game_resources.h"
 #include "game/game_state.h"
+#include "game/records.h"
 #include "game_run.h"
 #include "rules/timeline.h"
 
@@ -380,8 +381,8 @@ TEST_F(PlayGameTest, EscapeCompletesItsFrame) {
   ASSERT_EQ(run.Frames(), 10);
   EXPECT_EQ(run.PieceBlits(10)[0].y, 126);
   EXPECT_EQ(run.HudNumber(10, 365), 0);
-  std::vector<Blit> end = run.FrameBlits(11);
-  ASSERT_EQ(end.size(), 1u);
+  std::vector<Blit> end = run.FrameBlits(11);  // the overlay, then the result over it
+  ASSERT_GE(end.size(), 1u);
   EXPECT_EQ(end[0].image, "gfx/dead.png");
   EXPECT_EQ(end[0].x, 175);
   EXPECT_EQ(end[0].y, 500);
@@ -601,10 +602,11 @@ TEST_F(PlayGameTest, EndScreenWaitsForReturnAndFreesEverything) {
   EXPECT_GE(wait_polls, 250);
   EXPECT_LE(wait_polls, 320);
 
-  const std::vector<std::string> first = {"gfx/1/bg.png",  "gfx/grid.png",  "gfx/1/sq1.png", "gfx/1/sq2.png",
-                                          "gfx/1/sq3.png", "gfx/1/sq4.png", "gfx/tempo.png", "gfx/numbers.png",
-                                          "gfx/dead.png",  "gfx/hud.png",   "gfx/spark.png", "gfx/audvis.png"};
-  ASSERT_EQ(run.fake.frees.size(), 32u);
+  const std::vector<std::string> first = {"gfx/1/bg.png",   "gfx/grid.png",  "gfx/1/sq1.png",  "gfx/1/sq2.png",
+                                          "gfx/1/sq3.png",  "gfx/1/sq4.png", "gfx/tempo.png",  "gfx/numbers.png",
+                                          "gfx/dead.png",   "gfx/hud.png",   "gfx/spark.png",  "gfx/audvis.png",
+                                          "gfx/result.png", "gfx/place.png", "gfx/newbest.png"};
+  ASSERT_EQ(run.fake.frees.size(), 35u);
   EXPECT_TRUE(std::equal(first.begin(), first.end(), run.fake.frees.begin()));
   EXPECT_EQ(run.fake.LiveImages(), 0);
   EXPECT_EQ(run.out, "You have perished\nSeconds Played: 0\nFinal Score: 0\n");
@@ -622,11 +624,11 @@ TEST_F(PlayGameTest, LoadsEachImageOnceBeforeTheFirstFrame) {
   ASSERT_EQ(run.Frames(), 310);  // two pass ends
   EXPECT_EQ(loaded_at_first_frame, run.fake.loads.size());
   EXPECT_EQ(std::set<std::string>(run.fake.loads.begin(), run.fake.loads.end()).size(), run.fake.loads.size());
-  EXPECT_EQ(run.fake.loads.size(), 7u + 5 * 5);  // seven shared images and five skins of five
+  EXPECT_EQ(run.fake.loads.size(), 10u + 5 * 5);  // ten shared images and five skins of five
 }
 
 // A missing skin image ends the program with its message before a frame is
-// drawn; a missing image of the twelve ends it without one.
+// drawn; a missing image of the fifteen ends it without one.
 TEST_F(PlayGameTest, MissingImageEndsTheProgramBeforeTheFirstFrame) {
   auto play_without = [](const char* path) {
     FakePlatform fake;
@@ -635,7 +637,7 @@ TEST_F(PlayGameTest, MissingImageEndsTheProgramBeforeTheFirstFrame) {
     PlayGame(fake, 0, 1);
   };
   // The message goes to standard output: run it in a child whose output we read.
-  for (const char* path : {"gfx/4/sq3.png", "gfx/hud.png", "gfx/1/bg.png"}) {
+  for (const char* path : {"gfx/4/sq3.png", "gfx/hud.png", "gfx/1/bg.png", "gfx/newbest.png"}) {
     SCOPED_TRACE(path);
     int pipe_fd[2];
     ASSERT_EQ(pipe(pipe_fd), 0);
@@ -706,6 +708,74 @@ TEST_F(PlayGameTest, HiscoreRules) {
       EXPECT_FALSE(Exists("hiscore.dat"));
     }
   }
+}
+
+// The end screen tells the score and, for a game that entered its mode's
+// records, its place, with the banner for a new best; the records keep the
+// game with its local date. The demo enters nothing and is told nothing.
+TEST_F(PlayGameTest, EndScreenTellsThePlaceAndANewBest) {
+  std::string ten;
+  for (int s = 10; s < 20; ++s) ten += "0 " + std::to_string(s) + " 9 2023-01-01\n";
+  struct Case {
+    const char* what;
+    std::string before;  // the records file; "" for none
+    int32_t time_limit;  // -1: the demo's end
+    int place;           // -1: no result told
+    const char* kept;    // the line the file gains; nullptr for none
+  };
+  const Case cases[] = {
+      {"the first game", "", 0, 1, "0 7 3 2023-11-14"},
+      {"second of its table", "0 9 1 2023-01-01\n0 5 1 2023-01-01\n", 0, 2, "0 7 3 2023-11-14"},
+      {"below the ten best", ten, 0, 0, nullptr},
+      {"the first of its own limit", "0 9 1 2023-01-01\n", 30, 1, "30 7 3 2023-11-14"},
+      {"the demo", "", -1, -1, nullptr},
+  };
+  setenv("TZ", "UTC0", 1);
+  tzset();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::remove("records.txt");
+    if (!c.before.empty()) WriteFile("records.txt", c.before);
+    GameRun shown;
+    GameState state;
+    StartGame(shown.fake, state, std::max(c.time_limit, 0), 1);
+    ASSERT_FALSE(PlayFrame(shown.fake, state));
+    state.field.score = 7;
+    state.play_time = 3400;
+    shown.fake.Press(Key::Return);
+    shown.fake.ClearBlits();
+    ::testing::internal::CaptureStdout();
+    Replay unrecorded{};
+    c.time_limit >= 0 ? EndPlayGame(shown.fake, state, unrecorded) : ShowEndScreen(shown.fake, state);
+    ::testing::internal::GetCapturedStdout();
+
+    auto count = [&shown](const char* image) {
+      return std::count_if(shown.fake.blits.begin(), shown.fake.blits.end(),
+                           [image](const Blit& b) { return b.image == image; });
+    };
+    // The digits on the result's panel: the score's, then the place's.
+    std::string digits;
+    for (const Blit& b : shown.fake.blits) {
+      if (b.image == "gfx/numbers.png" && b.y == kResultNumberY)
+        digits += std::to_string(b.x) + ":" + std::to_string(b.sx / 20) + " ";
+    }
+    const std::string score = std::to_string(kResultScoreX) + ":7 ";
+    EXPECT_EQ(digits,
+              c.place < 0
+                  ? ""
+                  : score + (c.place > 0 ? std::to_string(kResultPlaceX) + ":" + std::to_string(c.place) + " " : ""));
+    EXPECT_EQ(count("gfx/result.png"), c.place >= 0 ? 1 : 0);
+    EXPECT_EQ(count("gfx/place.png"), c.place > 0 ? 1 : 0);
+    EXPECT_EQ(count("gfx/newbest.png"), c.place == 1 ? 1 : 0);
+    const std::string after = c.kept ? c.before + c.kept + "\n" : c.before;
+    Records read, expected;
+    ParseRecords(ReadFile("records.txt"), &read);
+    ParseRecords(after, &expected);
+    EXPECT_EQ(FormatRecords(read), FormatRecords(expected));
+    EXPECT_EQ(Exists("records.txt"), !after.empty());
+  }
+  unsetenv("TZ");
+  tzset();
 }
 
 // Closing the window ends the game as Escape does, from the running game,

@@ -85,7 +85,20 @@ TEST_F(ReplayTest, AGameIsKeptAndPlaysAgainFrameForFrame) {
     ASSERT_TRUE(SameBlits(shown.frames[n - 1], game.FrameBlits(n))) << "frame " << n;
     ASSERT_EQ(shown.at[n - 1] - watch_start, game.shown[n - 1].now - game_start) << "frame " << n;
   }
-  EXPECT_EQ(shown.frames.back().back().image, "gfx/dead.png");
+  // The end screens tell the same score; only the game, the first of its
+  // records, tells its place and a new best: the watch is no new game.
+  auto images = [](const std::vector<Blit>& blits) {
+    std::vector<std::string> names;
+    for (const Blit& b : blits) names.push_back(b.image);
+    return names;
+  };
+  const std::vector<std::string> game_end = images(game.FrameBlits(701)), watch_end = images(shown.frames.back());
+  EXPECT_EQ(watch_end.front(), "gfx/dead.png");
+  EXPECT_EQ(std::count(game_end.begin(), game_end.end(), "gfx/newbest.png"), 1);
+  EXPECT_EQ(std::count(game_end.begin(), game_end.end(), "gfx/place.png"), 1);
+  EXPECT_EQ(std::count(watch_end.begin(), watch_end.end(), "gfx/newbest.png"), 0);
+  EXPECT_EQ(std::count(watch_end.begin(), watch_end.end(), "gfx/place.png"), 0);
+  EXPECT_EQ(std::count(watch_end.begin(), watch_end.end(), "gfx/result.png"), 1);
 }
 
 // The watcher's own keys, apart from the recorded game's: F and M act once
@@ -118,7 +131,7 @@ TEST_F(ReplayTest, TheWatcherPausesSwitchesAndEnds) {
   EXPECT_EQ(watch.fullscreen_toggles, 1);
   EXPECT_EQ(std::count(watch.audio_calls.begin(), watch.audio_calls.end(), "play"), 1);
   ASSERT_EQ(shown.frames.size(), 61u);  // 60 frames and the end screen
-  EXPECT_EQ(shown.frames.back().back().image, "gfx/dead.png");
+  EXPECT_EQ(shown.frames.back().front().image, "gfx/dead.png");
   for (int n = 1; n < 60; ++n) {
     const uint32_t game_gap = game.shown[n].now - game.shown[n - 1].now, watch_gap = shown.at[n] - shown.at[n - 1];
     if (n == 10 || n == 20) {
