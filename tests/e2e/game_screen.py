@@ -8,10 +8,15 @@ Usage (prints its finding, exit status 0 when the check holds):
   game_screen.py number SHOT GFX Y VALUE       the HUD shows VALUE at top y Y
   game_screen.py overlay SHOT GFX              the end-screen overlay is shown
   game_screen.py title  SHOT GFX               the title screen is shown (above
-                                                the menu items)
+                                                the menu items, but for the best)
   game_screen.py arrow  SHOT GFX               menu item the arrow points at (0-3)
   game_screen.py shows  SHOT GFX PICTURE [ROWS] PICTURE scaled to the height, centred between
                                                 black bars (only ROWS "0-90,515-600" of it)
+  game_screen.py result SHOT GFX                the end screen's result: "score N", then
+                                                "place N" and "new best" when shown
+  game_screen.py best   SHOT GFX                the best the title shows, or none
+  game_screen.py help   SHOT GFX LIMIT [ROW...] the help screen with the records of LIMIT
+                                                (0: untimed), ROW "score seconds date" each
 """
 import sys
 
@@ -78,6 +83,52 @@ def shows_scaled(shot, picture, rows):
     return bool(max(diff[int(top * scale):int(bottom * scale)].max() for top, bottom in bands) <= 2 * TOLERANCE)
 
 
+def read_number(shot, strip_path, x, y, advance, width, most=10):
+    """The number drawn from the strip with its left edge at x, read glyph by glyph."""
+    strip = load(strip_path)
+    digits = ""
+    for i in range(most):
+        glyphs = [strip[:, width * d:width * d + width] for d in range(10)]
+        found = [d for d, g in enumerate(glyphs) if opaque_match(shot, g, x + advance * i, y)]
+        if len(found) != 1:
+            break
+        digits += str(found[0])
+    return digits
+
+
+def compose(base, layers):
+    """base (a path) with each (path, x, y[, crop box]) laid over it, as the program draws them."""
+    img = Image.open(base).convert("RGBA")
+    for path, x, y, *crop in layers:
+        layer = Image.open(path).convert("RGBA")
+        img.alpha_composite(layer.crop(crop[0]) if crop else layer, (x, y))
+    return np.asarray(img).astype(int)
+
+
+def same(shot, expected, box=None):
+    x0, y0, x1, y1 = box or (0, 0, expected.shape[1], expected.shape[0])
+    return bool((np.abs(shot[y0:y1, x0:x1, :3] - expected[y0:y1, x0:x1, :3]).max(axis=2) <= TOLERANCE).all())
+
+
+def small_glyphs(gfx, text, x, y):
+    """The layers of text in the small strip from x: digits, and dashes as its eleventh glyph."""
+    return [(f"{gfx}/digits.png", x + 10 * i, y, (12 * k, 0, 12 * k + 12, 16))
+            for i, k in enumerate(10 if c == "-" else int(c) for c in text)]
+
+
+def help_layers(gfx, limit, rows):
+    layers = [(f"{gfx}/modes.png", 468, 172, (0, 24 * (limit > 0), 300, 24 * (limit > 0) + 24))]
+    if limit > 0:
+        layers += small_glyphs(gfx, str(limit), 468 + 150 - 10 * len(str(limit)), 176)
+    for n, row in enumerate(rows):
+        score, seconds, date = row.split()
+        y = 226 + 29 * n
+        layers += small_glyphs(gfx, score, 594 - 10 * len(score), y)
+        layers += small_glyphs(gfx, seconds, 662 - 10 * len(seconds), y)
+        layers += small_glyphs(gfx, date, 676, y)
+    return layers
+
+
 def main(argv):
     command, shot_path, gfx = argv[1], argv[2], argv[3]
     shot = load(shot_path)
@@ -95,7 +146,9 @@ def main(argv):
         return 0 if ok else 1
     if command == "title":
         title = load(f"{gfx}/title.png")[:400]
-        ok = bool((np.abs(shot[:400, :, :3] - title[:, :, :3]).max(axis=2) <= TOLERANCE).all())
+        differs = np.abs(shot[:400, :, :3] - title[:, :, :3]).max(axis=2) > TOLERANCE
+        differs[282:316, 300:500] = False  # the best of the selected item, when there is one
+        ok = not differs.any()
         print("yes" if ok else "no")
         return 0 if ok else 1
     if command == "arrow":
@@ -103,6 +156,29 @@ def main(argv):
         rows = [i for i in range(4) if opaque_match(shot, arrow, 130, 430 + 40 * i)]
         print(rows[0] if len(rows) == 1 else "none")
         return 0 if len(rows) == 1 else 1
+    if command == "result":
+        if not opaque_match(shot, load(f"{gfx}/result.png"), 175, 66):
+            print("none")
+            return 1
+        told = "score " + read_number(shot, f"{gfx}/numbers.png", 280, 85, 15, 20)
+        if opaque_match(shot, load(f"{gfx}/place.png"), 425, 66):
+            told += " place " + read_number(shot, f"{gfx}/numbers.png", 520, 85, 15, 20)
+        if opaque_match(shot, load(f"{gfx}/newbest.png"), 250, 4):
+            told += " new best"
+        print(told)
+        return 0
+    if command == "best":
+        title = load(f"{gfx}/title.png")
+        if same(shot, title, (300, 282, 500, 316)):
+            print("none")
+            return 0
+        plaque = opaque_match(shot, load(f"{gfx}/best.png"), 300, 282)
+        print(read_number(shot, f"{gfx}/numbers.png", 372, 289, 15, 20) if plaque else "unknown")
+        return 0 if plaque else 1
+    if command == "help":
+        ok = same(shot, compose(f"{gfx}/help.png", help_layers(gfx, int(argv[4]), argv[5:])))
+        print("yes" if ok else "no")
+        return 0 if ok else 1
     if command == "shows":
         ok = shows_scaled(shot, load(argv[4]), argv[5] if len(argv) > 5 else "")
         print("yes" if ok else "no")
