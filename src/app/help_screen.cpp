@@ -56,10 +56,10 @@ int32_t HelpScreen(Platform& platform, int32_t time_limit) {
   // The F1 or H that opened the help is not a press to leave it by.
   platform.TakeAnyPress();
   bool pressed = false, closed = false;
-  while (!closed) {
+  for (;;) {
     for (EventType event; platform.PollEvent(&event);) closed |= event == EventType::Quit;
     pressed |= platform.TakeAnyPress();
-    if (pressed && !AnyKeyHeld(platform)) break;
+    if (closed || (pressed && !AnyKeyHeld(platform))) break;
     platform.Delay(kHelpPassDelayMs);
   }
   // Presses made here belong to the help.
