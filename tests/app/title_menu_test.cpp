@@ -6,7 +6,6 @@
 #include <array>
 #include <cstdlib>
 #include <functional>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -28,24 +27,7 @@ struct Screen {
   int row;            // arrow row, from its y
   int32_t limit;      // the number drawn from the digit strip at the limit's place
   std::string title;  // path of the full-screen picture
-  int32_t best = -1;  // the number on the best's plaque; -1 when no plaque is drawn
 };
-
-using Blit = FakePlatform::BlitRecord;
-
-bool SameBlits(const std::vector<Blit>& a, const std::vector<Blit>& b) {
-  auto same = [](const Blit& x, const Blit& y) {
-    return x.image == y.image && x.x == y.x && x.y == y.y && x.sx == y.sx && x.sy == y.sy && x.w == y.w && x.h == y.h;
-  };
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), same);
-}
-
-// The number a strip's glyphs spell, most significant first.
-int32_t Spelled(const std::vector<int>& digits) {
-  int32_t value = 0;
-  for (int d : digits) value = value * 10 + d;
-  return value;
-}
 
 struct GameCall {
   std::string game;  // "play", "demo", or the replay watched
@@ -61,8 +43,6 @@ class MenuRun {
   std::vector<GameCall> calls;
   int32_t game_result = kBackToMenu;
   uint32_t game_length_ms = 5000;
-  bool real_help = false;                               // the help screen itself, not a stand-in
-  std::function<void(FakePlatform&)> during_game = {};  // keys pressed while a game or the help runs
 
   int Run(const std::vector<Hold>& holds, uint32_t quit_at) {
     fake.poll_budget = 100000;
@@ -81,29 +61,27 @@ class MenuRun {
     games.play = [this](Platform&, int32_t limit, uint32_t seed) { return Game("play", limit, seed); };
     games.demo = [this](Platform&, uint32_t seed) { return Game("demo", 0, seed); };
     games.watch = [this](Platform&, const char* name) { return Game(name, 0, 0); };
-    if (!real_help) games.help = [this](Platform&, int32_t limit) { return Game("help", limit, 0); };
+    games.help = [this](Platform&, int32_t limit) { return Game("help", limit, 0); };
     return TitleMenu(fake, games);
   }
 
   // Every redraw, in order.
   std::vector<Screen> Screens() const {
     std::vector<Screen> screens;
-    std::vector<int> limit, best;  // least significant first
+    std::vector<int> digits;  // least significant first
     for (const auto& b : fake.blits) {
       if (b.image == "gfx/title.png") {
         screens.push_back({-1, -1, b.image});
-        limit.clear();
-        best.clear();
+        digits.clear();
       } else if (b.image == "gfx/arrow.png") {
         EXPECT_EQ(b.x, 130);
         EXPECT_EQ((b.y - 430) % 40, 0);
         screens.back().row = (b.y - 430) / 40;
-      } else if (b.image == "gfx/best.png") {
-        screens.back().best = 0;
-      } else if (b.image == "gfx/numbers.png") {
-        std::vector<int>& digits = b.y == kTimeLimitY ? limit : best;
-        digits.insert(digits.begin(), b.sx / 20);
-        (b.y == kTimeLimitY ? screens.back().limit : screens.back().best) = Spelled(digits);
+      } else if (b.image == "gfx/numbers.png" && b.y == kTimeLimitY) {  // not the best's
+        digits.push_back(b.sx / 20);
+        int32_t value = 0;
+        for (auto d = digits.rbegin(); d != digits.rend(); ++d) value = value * 10 + *d;
+        screens.back().limit = value;
       }
     }
     return screens;
@@ -126,7 +104,6 @@ class MenuRun {
 
   int32_t Game(const char* name, int32_t limit, uint32_t seed) {
     calls.push_back({name, limit, seed});
-    if (during_game) during_game(fake);
     // The game takes its time; its end screen consumed the Return press.
     fake.now += game_length_ms;
     fake.Release(Key::Return);
@@ -368,6 +345,7 @@ TEST(TitleMenu, PadControlsStandForKeys) {
       {[](PadState& p) { p.hat = kHatDown | kHatLeft; }, {Key::Down, Key::Left}},
       {[](PadState& p) { p.stick_x = kStickDeadZone, p.stick_y = -kStickDeadZone; }, {}},
       {[](PadState& p) { p.stick_x = kStickDeadZone + 1, p.stick_y = kStickDeadZone + 1; }, {Key::Down, Key::Right}},
+      {[](PadState& p) { p.button[kPadGuide] = true; }, {}},
   };
   for (size_t i = 0; i < cases.size(); ++i) {
     PadState pad;
@@ -375,6 +353,10 @@ TEST(TitleMenu, PadControlsStandForKeys) {
     uint32_t expected = 0;
     for (Key k : cases[i].second) expected |= KeyBit(k);
     EXPECT_EQ(PadKeys(pad), expected) << "case " << i;
+    // Any button, or a key the pad stands for, is a press of any key (to leave the help by).
+    KeyInput input;
+    input.SetPad(0, pad);
+    EXPECT_EQ(input.TakeAnyPress(), expected != 0 || std::count(pad.button, pad.button + kPadButtons, true) > 0) << i;
   }
 }
 
@@ -433,117 +415,23 @@ TEST_F(TitleMenuGame, APadPlaysAWholeGame) {
   for (int x = 336; x > 276; x -= 30) EXPECT_EQ(first_shown(x - 30) - first_shown(x), 1) << x;
 }
 
-const char* const kSomeRecords = "velquadro records 1\n0 120 50 2024-03-05\n0 80 41 2024-03-04\n40 300 40 2024-03-06\n";
-
-// The best of the records of the item on show, redrawn as the item and the
-// limit change; none on Demo and Quit, nor for a limit without games.
-TEST_F(TitleMenuGame, ShowsTheBestOfTheSelectedItem) {
-  WriteFile("records.txt", kSomeRecords);
-  MenuRun run;
-  run.Run(Taps({Key::Down, Key::Right, Key::Down, Key::Up, Key::Left, Key::Up}), 8000);
-  std::vector<int32_t> bests;
-  for (const Screen& s : run.Screens()) bests.push_back(s.best);
-  EXPECT_EQ(bests, (std::vector<int32_t>{120, -1, 300, -1, 300, -1, 120}));
-}
-
-// The help screen on the test platform: the records of the selected item on
-// the help picture; any key leaves it once every key is let go, its presses
-// act on nothing after it, and the title comes back as it was.
-TEST_F(TitleMenuGame, HelpShowsTheRecordsAndGivesBackTheTitle) {
-  WriteFile("records.txt", kSomeRecords);
-  // What each flip showed, a line of text per row of small digits.
-  std::vector<std::vector<Blit>> flips;
-  auto rows = [](const std::vector<Blit>& blits) {
-    std::map<int, std::map<int, char>> glyphs;  // by y, then x
-    for (const Blit& b : blits) {
-      const int k = b.sx / kSmallGlyphWidth;
-      if (b.image == "gfx/digits.png") glyphs[b.y][b.x] = k == 10 ? '-' : static_cast<char>('0' + k);
-    }
-    std::vector<std::string> lines;
-    for (const auto& [y, row] : glyphs) {
-      std::string line;
-      int next_x = row.begin()->first;
-      for (const auto& [x, c] : row) {
-        if (x != next_x) line += ' ';
-        line += c;
-        next_x = x + kSmallGlyphAdvance;
-      }
-      lines.push_back(line);
-    }
-    return lines;
-  };
-  struct Case {
-    const char* what;
-    std::vector<Hold> holds;  // F1 or H at 1 s, Return held in the help
-    std::vector<std::string> shown;
-    int mode_row;
-  };
-  const Case cases[] = {
-      {"F1 on Play",
-       {{Key::F1, 970, 1030}, {Key::Return, 1500, 2500}, {Key::Down, 1800, 1850}},
-       {"120 50 2024-03-05", "80 41 2024-03-04"},
-       0},
-      {"H on Time attack at 40 s",
-       {{Key::Down, 200, 260}, {Key::Right, 500, 560}, {Key::H, 970, 1030}, {Key::Return, 1500, 2500}},
-       {"40", "300 40 2024-03-06"},
-       1},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    MenuRun run;
-    run.real_help = true;
-    flips.clear();
-    run.fake.on_flip = [&flips](FakePlatform& f) {
-      flips.push_back(f.blits);
-      f.ClearBlits();
-    };
-    run.Run(c.holds, 4000);
-    ASSERT_GE(flips.size(), 3u);
-    const std::vector<Blit>& help = flips[flips.size() - 2];
-    ASSERT_EQ(help.front().image, "gfx/help.png");
-    EXPECT_EQ(help[1].image, "gfx/modes.png");
-    EXPECT_EQ(help[1].sy, kHelpModeRowHeight * c.mode_row);
-    EXPECT_EQ(rows(help), c.shown);
-    EXPECT_TRUE(run.calls.empty());  // Return in the help started nothing
-    // The title again, exactly as before the help, once Return was let go.
-    EXPECT_TRUE(SameBlits(flips.back(), flips[flips.size() - 3]));
-    EXPECT_GE(run.fake.now, 2500u);
-    EXPECT_EQ(run.fake.LiveImages(), 0);
-  }
-}
-
-// A key the program gives no meaning, or a pad button, leaves the help too;
-// closing the window there ends the program.
-TEST_F(TitleMenuGame, AnyKeyOrButtonLeavesTheHelp) {
-  struct Case {
-    const char* what;
-    std::function<void(FakePlatform&)> press;
-    int32_t result;
-  };
-  const Case cases[] = {
-      {"a key of no meaning", [](FakePlatform& f) { f.TapOtherKey(); }, kBackToMenu},
-      {"the pad's Y button",
-       [](FakePlatform& f) {
-         PadState pad;
-         pad.button[kPadY] = true;
-         f.MovePad(0, pad);
-         f.MovePad(0, PadState{});
-       },
-       kBackToMenu},
-      {"the window closed", [](FakePlatform& f) { f.events.push_back(EventType::Quit); }, kQuitProgram},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
+// The help on the test platform: not left by the F1 that opened it, left by a
+// held Return only once let go (it would start a game on the title), and a
+// closed window ends the program. Other keys and pads: test_records.sh and
+// PadControlsStandForKeys.
+TEST(HelpScreen, LeavesOnceEveryKeyIsLetGo) {
+  for (const bool close : {false, true}) {
     FakePlatform fake;
-    fake.poll_budget = 10000;
-    fake.Tap(Key::F1);  // the press that opened the help
+    fake.Tap(Key::F1);
     bool pressed = false;
-    fake.on_poll = [&c, &pressed](FakePlatform& f) {
-      if (f.now >= 1000 && !pressed) c.press(f), pressed = true;
+    fake.on_poll = [close, &pressed](FakePlatform& f) {
+      if (f.now == 1000 && !pressed) close ? f.events.push_back(EventType::Quit) : f.Press(Key::Return);
+      pressed |= f.now == 1000;
+      if (f.now == 1500) f.Release(Key::Return);
     };
-    EXPECT_EQ(HelpScreen(fake, 0), c.result);
-    EXPECT_GE(fake.now, 1000u);
-    EXPECT_LT(fake.now, 1100u);
+    EXPECT_EQ(HelpScreen(fake, 0), close ? kQuitProgram : kBackToMenu);
+    EXPECT_EQ(fake.now, close ? 1000u : 1500u);
+    EXPECT_EQ(fake.LiveImages(), 0);
   }
 }
 

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -16,7 +17,6 @@
 #include "game/frame_steps.h"
 #include "game/game_resources.h"
 #include "game/game_state.h"
-#include "game/records.h"
 #include "game_run.h"
 #include "rules/timeline.h"
 
@@ -714,32 +714,27 @@ TEST_F(PlayGameTest, HiscoreRules) {
 // records, its place, with the banner for a new best; the records keep the
 // game with its local date. The demo enters nothing and is told nothing.
 TEST_F(PlayGameTest, EndScreenTellsThePlaceAndANewBest) {
-  std::string ten;
-  for (int s = 10; s < 20; ++s) ten += "0 " + std::to_string(s) + " 9 2023-01-01\n";
-  struct Case {
-    const char* what;
-    std::string before;  // the records file; "" for none
+  std::string ten_better;
+  for (int i = 0; i < 10; ++i) ten_better += "0 8 1 2023-01-01\n";
+  const struct {
+    std::string before;  // the records file
     int32_t time_limit;  // -1: the demo's end
-    int place;           // -1: no result told
-    const char* kept;    // the line the file gains; nullptr for none
-  };
-  const Case cases[] = {
-      {"the first game", "", 0, 1, "0 7 3 2023-11-14"},
-      {"second of its table", "0 9 1 2023-01-01\n0 5 1 2023-01-01\n", 0, 2, "0 7 3 2023-11-14"},
-      {"below the ten best", ten, 0, 0, nullptr},
-      {"the first of its own limit", "0 9 1 2023-01-01\n", 30, 1, "30 7 3 2023-11-14"},
-      {"the demo", "", -1, -1, nullptr},
+    std::string told;    // the images and numbers over the overlay
+  } cases[] = {
+      {"", 0, "result 7 place 1 newbest"},
+      {"0 9 1 2023-01-01\n", 0, "result 7 place 2"},
+      {ten_better, 0, "result 7"},
+      {"0 9 1 2023-01-01\n", 30, "result 7 place 1 newbest"},
+      {"", -1, ""},
   };
   setenv("TZ", "UTC0", 1);
-  tzset();
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    std::remove("records.txt");
-    if (!c.before.empty()) WriteFile("records.txt", c.before);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.told);
+    WriteFile("records.txt", c.before);
     GameRun shown;
     GameState state;
     StartGame(shown.fake, state, std::max(c.time_limit, 0), 1);
-    ASSERT_FALSE(PlayFrame(shown.fake, state));
+    PlayFrame(shown.fake, state);
     state.field.score = 7;
     state.play_time = 3400;
     shown.fake.Press(Key::Return);
@@ -748,34 +743,18 @@ TEST_F(PlayGameTest, EndScreenTellsThePlaceAndANewBest) {
     Replay unrecorded{};
     c.time_limit >= 0 ? EndPlayGame(shown.fake, state, unrecorded) : ShowEndScreen(shown.fake, state);
     ::testing::internal::GetCapturedStdout();
-
-    auto count = [&shown](const char* image) {
-      return std::count_if(shown.fake.blits.begin(), shown.fake.blits.end(),
-                           [image](const Blit& b) { return b.image == image; });
-    };
-    // The digits on the result's panel: the score's, then the place's.
-    std::string digits;
+    std::string told = " ";
     for (const Blit& b : shown.fake.blits) {
-      if (b.image == "gfx/numbers.png" && b.y == kResultNumberY)
-        digits += std::to_string(b.x) + ":" + std::to_string(b.sx / 20) + " ";
+      const std::string name = b.image.substr(4, b.image.size() - 8);
+      if (b.image == "gfx/numbers.png") told += (std::isalpha(told.back()) ? " " : "") + std::to_string(b.sx / 20);
+      if (name == "result" || name == "place" || name == "newbest") told += " " + name;
     }
-    const std::string score = std::to_string(kResultScoreX) + ":7 ";
-    EXPECT_EQ(digits,
-              c.place < 0
-                  ? ""
-                  : score + (c.place > 0 ? std::to_string(kResultPlaceX) + ":" + std::to_string(c.place) + " " : ""));
-    EXPECT_EQ(count("gfx/result.png"), c.place >= 0 ? 1 : 0);
-    EXPECT_EQ(count("gfx/place.png"), c.place > 0 ? 1 : 0);
-    EXPECT_EQ(count("gfx/newbest.png"), c.place == 1 ? 1 : 0);
-    const std::string after = c.kept ? c.before + c.kept + "\n" : c.before;
-    Records read, expected;
-    ParseRecords(ReadFile("records.txt"), &read);
-    ParseRecords(after, &expected);
-    EXPECT_EQ(FormatRecords(read), FormatRecords(expected));
-    EXPECT_EQ(Exists("records.txt"), !after.empty());
+    EXPECT_EQ(told.substr(told.size() > 1 ? 2 : 1), c.told);
+    const bool kept = c.told.find("place") != std::string::npos;
+    EXPECT_EQ(ReadFile("records.txt").find(std::to_string(c.time_limit) + " 7 3 2023-11-14\n") != std::string::npos,
+              kept);
   }
   unsetenv("TZ");
-  tzset();
 }
 
 // Closing the window ends the game as Escape does, from the running game,
