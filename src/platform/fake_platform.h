@@ -87,8 +87,6 @@ class FakePlatform : public Platform {
   }
   void Release(Key k) { keys[static_cast<int>(k)] = false; }
   void Tap(Key k) { input_.KeyDown(k); }
-  // A tap of a key the program does not read.
-  void TapOtherKey() { input_.OtherKeyDown(); }
   // Pad number index stands as given from now on (a tap is two moves made
   // between two polls).
   void MovePad(int index, const PadState& pad) { input_.SetPad(index, pad); }

@@ -10,13 +10,13 @@ Usage (prints its finding, exit status 0 when the check holds):
   game_screen.py title  SHOT GFX               the title screen is shown (above
                                                 the menu items, but for the best)
   game_screen.py arrow  SHOT GFX               menu item the arrow points at (0-3)
-  game_screen.py shows  SHOT GFX PICTURE [ROWS] PICTURE scaled to the height, centred between
-                                                black bars (only ROWS "0-90,515-600" of it)
   game_screen.py result SHOT GFX                the end screen's result: "score N", then
                                                 "place N" and "new best" when shown
   game_screen.py best   SHOT GFX                the best the title shows, or none
   game_screen.py help   SHOT GFX LIMIT [ROW...] the help screen with the records of LIMIT
                                                 (0: untimed), ROW "score seconds date" each
+  game_screen.py shows  SHOT GFX PICTURE [ROWS] PICTURE scaled to the height, centred between
+                                                black bars (only ROWS "0-90,515-600" of it)
 """
 import sys
 
