@@ -71,18 +71,6 @@ def shows_number(shot, gfx, y, value):
     return bool((np.abs(expected - actual).max(axis=2) <= TOLERANCE).all())
 
 
-def shows_scaled(shot, picture, rows):
-    """SDL's linear scaler against PIL's, within twice the tolerance."""
-    scale = shot.shape[0] / picture.shape[0]
-    width = round(picture.shape[1] * scale)
-    left = (shot.shape[1] - width) // 2
-    image = Image.fromarray(picture[:, :, :3].astype(np.uint8)).resize((width, shot.shape[0]), Image.BILINEAR)
-    expected = np.pad(np.asarray(image), ((0, 0), (left, shot.shape[1] - width - left), (0, 0)))  # black bars
-    diff = np.abs(shot[:, :, :3] - expected).max(axis=2)
-    bands = [[int(v) for v in band.split("-")] for band in rows.split(",")] if rows else [[0, picture.shape[0]]]
-    return bool(max(diff[int(top * scale):int(bottom * scale)].max() for top, bottom in bands) <= 2 * TOLERANCE)
-
-
 def read_number(shot, gfx, x, y):
     """The number drawn with the HUD's digits from x, read glyph by glyph."""
     strip, digits = load(f"{gfx}/numbers.png"), ""
@@ -111,6 +99,18 @@ def help_screen(gfx, limit, rows):
         text(seconds, 662 - 10 * len(seconds), 226 + 29 * n)
         text(date, 676, 226 + 29 * n)
     return np.asarray(img).astype(int)
+
+
+def shows_scaled(shot, picture, rows):
+    """SDL's linear scaler against PIL's, within twice the tolerance."""
+    scale = shot.shape[0] / picture.shape[0]
+    width = round(picture.shape[1] * scale)
+    left = (shot.shape[1] - width) // 2
+    image = Image.fromarray(picture[:, :, :3].astype(np.uint8)).resize((width, shot.shape[0]), Image.BILINEAR)
+    expected = np.pad(np.asarray(image), ((0, 0), (left, shot.shape[1] - width - left), (0, 0)))  # black bars
+    diff = np.abs(shot[:, :, :3] - expected).max(axis=2)
+    bands = [[int(v) for v in band.split("-")] for band in rows.split(",")] if rows else [[0, picture.shape[0]]]
+    return bool(max(diff[int(top * scale):int(bottom * scale)].max() for top, bottom in bands) <= 2 * TOLERANCE)
 
 
 def main(argv):
