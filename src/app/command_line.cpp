@@ -52,6 +52,8 @@ void PrintHelp(std::FILE* out) {
       "\n"
       "Every game of Play and Time attack is kept as last.vqreplay, the best untimed\n"
       "game as best.vqreplay, beside hiscore.dat; R and B on the title menu watch them.\n"
+      "The ten best results of each mode are kept in records.txt beside them; F1 on\n"
+      "the title menu shows them with the keys.\n"
       "\n"
       "Exit status: 0 when all went well; 1 when the display cannot be used or a\n"
       "replay does not play to its recorded result; 2 for a wrong command line or a\n"

@@ -2,6 +2,7 @@
 
 #include "draw/image_loading.h"
 #include "draw/number_renderer.h"
+#include "game/records.h"
 
 namespace vq {
 
@@ -20,7 +21,9 @@ struct MenuState {
 
 // Presses made while a game ran belong to that game.
 void ForgetPresses(Platform& platform) {
-  for (Key key : {Key::Up, Key::Down, Key::Left, Key::Right, Key::F, Key::R, Key::B}) platform.TakePress(key);
+  for (Key key : {Key::Up, Key::Down, Key::Left, Key::Right, Key::F, Key::R, Key::B, Key::F1, Key::H}) {
+    platform.TakePress(key);
+  }
 }
 
 // After a game or a replay: the menu is redrawn, or the program ends when the
@@ -73,24 +76,50 @@ void ReturnKey(Platform& platform, const MenuGames& games, MenuState& s) {
   }
 }
 
-void Redraw(Platform& platform, Image* title, Image* arrow, Image* digits, MenuState& s) {
+// The time limit whose records the selected item shows: 0 for the untimed
+// game, which Demo and Quit show too.
+int32_t SelectedLimit(const MenuState& s) { return s.selection == kItemTimeAttack ? s.time_limit : 0; }
+
+// F1 and H, both taken: one press of either shows the help once.
+bool HelpKey(Platform& platform) {
+  const bool f1 = platform.TakePress(Key::F1);
+  const bool h = platform.TakePress(Key::H);
+  return f1 || h;
+}
+
+struct MenuImages {
+  Image* title;
+  Image* arrow;
+  Image* digits;
+  Image* best;
+};
+
+void Redraw(Platform& platform, const MenuImages& images, MenuState& s) {
   s.seed = static_cast<uint32_t>(platform.Time());
-  platform.Blit(title, 0, 0);
-  platform.Blit(arrow, kArrowX, kArrowTopY + kArrowRowStep * s.selection);
-  DrawNumber(platform, digits, s.time_limit, kTimeLimitX, kTimeLimitY);
+  platform.Blit(images.title, 0, 0);
+  platform.Blit(images.arrow, kArrowX, kArrowTopY + kArrowRowStep * s.selection);
+  DrawNumber(platform, images.digits, s.time_limit, kTimeLimitX, kTimeLimitY);
+  // Read at each redraw, never while idle: a game, a change of item or of
+  // limit redraws.
+  if (s.selection == kItemPlay || s.selection == kItemTimeAttack) {
+    const Records records = ReadKeptRecords();
+    if (const RecordTable* table = FindTable(records, SelectedLimit(s))) {
+      platform.Blit(images.best, kBestX, kBestY);
+      DrawNumber(platform, images.digits, table->records.front().score, kBestNumberX, kBestNumberY);
+    }
+  }
   platform.Flip();
 }
 
 }  // namespace
 
 int TitleMenu(Platform& platform, const MenuGames& games) {
-  Image* title = LoadImageOrExit(platform, "gfx/title.png");
-  Image* arrow = LoadImageOrExit(platform, "gfx/arrow.png");
-  Image* digits = LoadImageOrExit(platform, "gfx/numbers.png");
+  const MenuImages images{LoadImageOrExit(platform, "gfx/title.png"), LoadImageOrExit(platform, "gfx/arrow.png"),
+                          LoadImageOrExit(platform, "gfx/numbers.png"), LoadImageOrExit(platform, "gfx/best.png")};
 
   MenuState s;
   while (!s.quit) {
-    Redraw(platform, title, arrow, digits, s);
+    Redraw(platform, images, s);
 
     s.idle = true;
     while (s.idle) {
@@ -120,18 +149,21 @@ int TitleMenu(Platform& platform, const MenuGames& games) {
       // 3. Return is looked at on every pass.
       if (platform.KeyHeld(Key::Return)) ReturnKey(platform, games, s);
 
-      // 4. R and B watch the last and the best game, once per press.
+      // 4. R and B watch the last and the best game, F1 and H show the help,
+      //    once per press.
       if (s.idle && platform.TakePress(Key::R)) BackFromGame(platform, s, games.watch(platform, kLastReplayName));
       if (s.idle && platform.TakePress(Key::B)) BackFromGame(platform, s, games.watch(platform, kBestReplayName));
+      if (s.idle && HelpKey(platform)) BackFromGame(platform, s, games.help(platform, SelectedLimit(s)));
 
       // 5. An idle menu sleeps between passes instead of spinning.
       if (s.idle) platform.Wait(kMenuPassDelayMs);
     }
   }
 
-  platform.FreeImage(title);
-  platform.FreeImage(arrow);
-  platform.FreeImage(digits);
+  platform.FreeImage(images.title);
+  platform.FreeImage(images.arrow);
+  platform.FreeImage(images.digits);
+  platform.FreeImage(images.best);
   return 0;
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "app/help_screen.h"
 #include "demo/demo_game.h"
 #include "game/play_game.h"
 #include "game/replay_player.h"
@@ -18,6 +19,7 @@ struct MenuGames {
   std::function<int32_t(Platform&, int32_t, uint32_t)> play = PlayGame;  // time limit in s, 0: untimed
   std::function<int32_t(Platform&, uint32_t)> demo = DemoGame;
   std::function<int32_t(Platform&, const char*)> watch = WatchKeptReplay;  // the name of a kept replay
+  std::function<int32_t(Platform&, int32_t)> help = HelpScreen;            // with the records of a time limit
 };
 
 // Menu items by selection value.
@@ -29,6 +31,11 @@ constexpr int kArrowTopY = 430;
 constexpr int kArrowRowStep = 40;
 constexpr int kTimeLimitX = 520;
 constexpr int kTimeLimitY = 477;
+// The best of the selected item: its plaque, and the number on it.
+constexpr int kBestX = 300;
+constexpr int kBestY = 282;
+constexpr int kBestNumberX = 372;
+constexpr int kBestNumberY = 289;
 
 // Time attack limits, in seconds.
 constexpr int32_t kTimeLimitStart = 30;
@@ -44,7 +51,10 @@ constexpr uint32_t kMenuKeyTickMs = 100;
 // Runs the title menu until Quit is chosen, the window is closed or a game
 // asks to end the program; returns the program's exit status (0). Loads its
 // images first and ends the process with status 1 when one is missing. R
-// watches the last game played, B the best untimed game.
+// watches the last game played, B the best untimed game, F1 or H shows the
+// help with the records of the selected item (the untimed game's unless Time
+// attack is selected). On Play and Time attack the menu shows the best score
+// of the records of that item.
 int TitleMenu(Platform& platform, const MenuGames& games = MenuGames());
 
 }  // namespace vq

@@ -35,6 +35,9 @@ void LoadImages(Platform& platform, GameImages& images) {
   images.hud = LoadImageOrExit(platform, "gfx/hud.png");
   images.spark = LoadImageOrExit(platform, "gfx/spark.png");
   images.audvis = LoadImageOrExit(platform, "gfx/audvis.png");
+  images.result = LoadImageOrExit(platform, "gfx/result.png");
+  images.place = LoadImageOrExit(platform, "gfx/place.png");
+  images.new_best = LoadImageOrExit(platform, "gfx/newbest.png");
 
   // The other skins are loaded now, so that a pass end never decodes an
   // image in the middle of a frame, nor loses the game to a missing one.
@@ -118,6 +121,9 @@ void ReleaseGame(Platform& platform, GameState& state) {
   platform.FreeImage(images.hud);
   platform.FreeImage(images.spark);
   platform.FreeImage(images.audvis);
+  platform.FreeImage(images.result);
+  platform.FreeImage(images.place);
+  platform.FreeImage(images.new_best);
   for (int skin = 0; skin < kSkinCount; ++skin) {
     if (images.skins[skin] == shown) continue;
     for (int role = 0; role < kSkinImages; ++role) platform.FreeImage(images.skins[skin][role]);

@@ -10,7 +10,7 @@
 
 namespace vq {
 
-// Start-up: loads the twelve images (a missing one ends the process with
+// Start-up: loads the fifteen images (a missing one ends the process with
 // status 1) and skins 2 to 5 (a missing one prints "An image file is
 // missing" and ends the process with status 1), opens audio (a failure is
 // printed and the game runs silent) and loads the music; then starts the

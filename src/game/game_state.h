@@ -19,9 +19,10 @@ constexpr int kVisualiserBars = 16;
 // Roles of the five images of a skin, in their load order.
 enum SkinRole : int { kSkinBg = 0, kSkinSq1, kSkinSq2, kSkinSq3, kSkinSq4, kSkinImages };
 
-// The images of a game. The twelve are loaded in this order: grid, skin 1's
-// bg, sq1, sq2, sq3, sq4, tempo, numbers, dead, hud, spark, audvis; skins 2 to
-// 5 follow, so that a pass end only switches between loaded skins.
+// The images of a game. The fifteen are loaded in this order: grid, skin 1's
+// bg, sq1, sq2, sq3, sq4, tempo, numbers, dead, hud, spark, audvis, result,
+// place, newbest; skins 2 to 5 follow, so that a pass end only switches
+// between loaded skins.
 struct GameImages {
   Image* grid;
   Image* tempo;    // Timeline marker
@@ -30,6 +31,9 @@ struct GameImages {
   Image* hud;      // HUD panel
   Image* spark;
   Image* audvis;                          // one block of a visualiser bar
+  Image* result;                          // end screen: the panel of the score and the place
+  Image* place;                           // end screen: the place's label
+  Image* new_best;                        // end screen: the banner of a new best
   Image* skins[kSkinCount][kSkinImages];  // skins[k - 1] is skin k
 };
 

@@ -131,7 +131,10 @@ int32_t WatchReplay(Platform& platform, const Replay& replay) {
     // end screen.
     if (!platform.Hidden() || state.field.game_over) DrawFrame(platform, state);
   }
-  return ShowEndScreen(platform, state);
+  // The place belonged to the game when it was played: the watch tells the
+  // score alone.
+  const EndResult told{state.field.score, 0};
+  return ShowEndScreen(platform, state, &told);
 }
 
 int32_t WatchKeptReplay(Platform& platform, const char* name) {

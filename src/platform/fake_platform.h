@@ -114,6 +114,7 @@ class FakePlatform : public Platform {
   bool PollEvent(EventType* record) override;
   bool KeyHeld(Key key) override { return keys[static_cast<int>(key)] || input_.PadHolds(key); }
   bool TakePress(Key key) override { return input_.TakePress(key); }
+  bool TakeAnyPress() override { return input_.TakeAnyPress(); }
   void FindPads() override {}  // the pads are the ones MovePad sets
   Image* LoadImage(const char* path) override;
   void FreeImage(Image* image) override;

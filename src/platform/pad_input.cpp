@@ -21,13 +21,16 @@ uint32_t PadKeys(const PadState& pad) {
 
 void KeyInput::SetPad(int index, const PadState& pad) {
   if (index < 0 || index >= kMostPads) return;
-  pads_[static_cast<size_t>(index)] = pad;
+  PadState& was = pads_[static_cast<size_t>(index)];
+  for (int b = 0; b < kPadButtons; ++b) any_press_ |= pad.button[b] && !was.button[b];
+  was = pad;
   uint32_t keys = 0;
   for (const PadState& each : pads_) keys |= PadKeys(each);
   const uint32_t went_down = keys & ~pad_keys_;
   const uint32_t went_up = pad_keys_ & ~keys;
   pad_keys_ = keys;
   presses_ |= went_down;
+  any_press_ |= went_down != 0;
   for (int k = 0; k < static_cast<int>(Key::Count); ++k) {
     if (went_down & (1u << k)) PushEvent(EventType::KeyDown);
     if (went_up & (1u << k)) PushEvent(EventType::KeyUp);

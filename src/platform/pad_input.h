@@ -59,7 +59,12 @@ class KeyInput {
   static constexpr int kMostPads = 8;
 
   // A key went down on the keyboard: a press to take.
-  void KeyDown(Key key) { presses_ |= KeyBit(key); }
+  void KeyDown(Key key) {
+    presses_ |= KeyBit(key);
+    any_press_ = true;
+  }
+  // A key the program gives no meaning went down: it counts only as any key.
+  void OtherKeyDown() { any_press_ = true; }
 
   // Pad number index (0 to kMostPads - 1) stands as given now. A key it
   // starts to stand for is a press and a key-down event; one it stops
@@ -80,6 +85,11 @@ class KeyInput {
     presses_ &= ~KeyBit(key);
     return pressed;
   }
+  bool TakeAnyPress() {
+    const bool pressed = any_press_;
+    any_press_ = false;
+    return pressed;
+  }
 
  private:
   void PushEvent(EventType type);
@@ -87,6 +97,7 @@ class KeyInput {
   std::array<PadState, kMostPads> pads_{};
   uint32_t pad_keys_ = 0;  // the keys all pads stand for together
   uint32_t presses_ = 0;
+  bool any_press_ = false;
   std::array<EventType, 16> events_{};  // a ring: room for a burst of changes
   int first_ = 0;
   int count_ = 0;

@@ -28,6 +28,8 @@ enum class Key : int {
   F,
   R,
   B,
+  F1,
+  H,
   Count
 };
 
@@ -67,6 +69,9 @@ class Platform {
   virtual bool PollEvent(EventType* record) = 0;
   virtual bool KeyHeld(Key key) = 0;
   virtual bool TakePress(Key key) = 0;
+  // True once when any key of the keyboard (also one the program does not
+  // read) or any pad button went down since it was last taken.
+  virtual bool TakeAnyPress() = 0;
   // Looks for pads anew, so that pads plugged in since the last look play
   // too. Without pads, or when they cannot be read, nothing changes.
   virtual void FindPads() = 0;

@@ -29,6 +29,8 @@ SDLKey SdlKeyOf(Key key) {
     case Key::F: return SDLK_f;
     case Key::R: return SDLK_r;
     case Key::B: return SDLK_b;
+    case Key::F1: return SDLK_F1;
+    case Key::H: return SDLK_h;
     case Key::Count: break;
   }
   return SDLK_UNKNOWN;
@@ -65,6 +67,7 @@ int NoteInput(const SDL_Event* event) {
     case SDL_KEYDOWN: {
       const Key key = KeyOfSdl(event->key.keysym.sym);
       if (key != Key::Count) g_input->KeyDown(key);
+      if (key == Key::Count) g_input->OtherKeyDown();
       return 1;
     }
     case SDL_JOYBUTTONDOWN:
@@ -205,5 +208,7 @@ bool SdlPlatform::KeyHeld(Key key) {
 }
 
 bool SdlPlatform::TakePress(Key key) { return input_.TakePress(key); }
+
+bool SdlPlatform::TakeAnyPress() { return input_.TakeAnyPress(); }
 
 }  // namespace vq

@@ -46,6 +46,7 @@ class SdlPlatform : public Platform {
   bool PollEvent(EventType* record) override;
   bool KeyHeld(Key key) override;
   bool TakePress(Key key) override;
+  bool TakeAnyPress() override;
   void FindPads() override;
   Image* LoadImage(const char* path) override;
   void FreeImage(Image* image) override;

@@ -49,5 +49,7 @@ def mean_lstar(a):
 SKINS = (1, 2, 3, 4, 5)
 SKIN_FILES = ("bg", "sq1", "sq2", "sq3", "sq4")
 LOADED_IMAGES = (["gfx/title.png", "gfx/arrow.png", "gfx/numbers.png", "gfx/grid.png", "gfx/tempo.png",
-                  "gfx/dead.png", "gfx/hud.png", "gfx/spark.png", "gfx/audvis.png"]
+                  "gfx/dead.png", "gfx/hud.png", "gfx/spark.png", "gfx/audvis.png", "gfx/result.png",
+                  "gfx/place.png", "gfx/newbest.png", "gfx/best.png", "gfx/help.png", "gfx/modes.png",
+                  "gfx/digits.png"]
                  + ["gfx/%d/%s.png" % (k, f) for k in SKINS for f in SKIN_FILES])

@@ -40,7 +40,12 @@ class LoadedImages(unittest.TestCase):
                  ("gfx/tempo.png", lambda w, h: 21 <= w <= 60 and 135 + h >= 456, "narrow, down to y 455"),
                  ("gfx/dead.png", lambda w, h: w <= 450 and h <= 100, "fits from (175, 500)"),
                  ("gfx/spark.png", lambda w, h: 20 <= w <= 40 and 20 <= h <= 40, "about 30x30"),
-                 ("gfx/audvis.png", lambda w, h: w <= 30 and h <= 10, "one block per 10 pixels of a column")]
+                 ("gfx/audvis.png", lambda w, h: w <= 30 and h <= 10, "one block per 10 pixels of a column"),
+                 # the result of a game, between the skins' logo and the board's frame (y 150)
+                 ("gfx/result.png", lambda w, h: (w, h) == (450, 58), "from (175, 66) to the board's frame"),
+                 ("gfx/newbest.png", lambda w, h: 250 + w <= 550 and h <= 62, "above the result's panel"),
+                 ("gfx/help.png", lambda w, h: (w, h) == (800, 600), "800x600"),
+                 ("gfx/digits.png", lambda w, h: (w, h) == (132, 16), "eleven glyphs of 12x16")]
         table += [("gfx/%d/bg.png" % k, lambda w, h: (w, h) == (800, 600), "800x600") for k in A.SKINS]
         table += [("gfx/%d/sq%d.png" % (k, i), lambda w, h: (w, h) == (30, 30), "30x30")
                   for k in A.SKINS for i in (1, 2, 3, 4)]
@@ -50,7 +55,7 @@ class LoadedImages(unittest.TestCase):
                     self.assertTrue(ok(*im.size), "%s is %dx%d, needs %s" % (rel, im.size[0], im.size[1], need))
 
     def test_full_screen_images_are_opaque(self):
-        for rel in ["gfx/title.png"] + ["gfx/%d/bg.png" % k for k in A.SKINS]:
+        for rel in ["gfx/title.png", "gfx/help.png"] + ["gfx/%d/bg.png" % k for k in A.SKINS]:
             with self.subTest(rel):
                 self.assertEqual(A.rgba(rel)[..., 3].min(), 255)
 
@@ -107,6 +112,15 @@ class FrameAndHud(unittest.TestCase):
                 label = (slice(ny - 22 - HUD_AT[1], ny - HUD_AT[1]), slice(640, 760))
                 bright = (h[label][..., 3] > 200) & (lum[label] > 60)
                 self.assertGreater(bright.sum(), 30, "no label above the number")
+
+    def test_every_key_of_a_game_is_listed_legibly_under_the_numbers(self):
+        h = A.rgba("gfx/hud.png")
+        lum = luminance(h)
+        ink = (h[:, 640:790, 3] > 200) & (lum[:, 640:790] > 70)
+        rows = [y for y in range(400 - HUD_AT[1], h.shape[0]) if ink[y].any()]
+        # eight lines of text, each some 8 pixels of ink tall, apart by a gap
+        lines = sum(1 for a, b in zip([None] + rows, rows) if a is None or b != a + 1)
+        self.assertEqual(lines, 8, "the key list has %d lines" % lines)
 
     def test_marker_line_reaches_over_the_board_and_stays_narrow(self):
         t = A.rgba("gfx/tempo.png")

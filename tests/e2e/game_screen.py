@@ -11,8 +11,13 @@ Usage (prints its finding, exit status 0 when the check holds):
   game_screen.py number SHOT GFX Y VALUE       the HUD shows VALUE at top y Y
   game_screen.py overlay SHOT GFX              the end-screen overlay is shown
   game_screen.py title  SHOT GFX               the title screen is shown (above
-                                                the menu items)
+                                                the menu items, but for the best)
   game_screen.py arrow  SHOT GFX               menu item the arrow points at (0-3)
+  game_screen.py result SHOT GFX                the end screen's result: "score N", then
+                                                "place N" and "new best" when shown
+  game_screen.py best   SHOT GFX                the best the title shows, or none
+  game_screen.py help   SHOT GFX LIMIT [ROW...] the help screen with the records of LIMIT
+                                                (0: untimed), ROW "score seconds date" each
   game_screen.py shows  SHOT GFX PICTURE [ROWS] PICTURE scaled to the height, centred between
                                                 black bars (only ROWS "0-90,515-600" of it)
   game_screen.py sharp  SHOT GFX SCALE         the window is 800x600 pixels enlarged SCALE
@@ -71,6 +76,36 @@ def shows_number(shot, gfx, y, value):
     return bool((np.abs(expected - actual).max(axis=2) <= TOLERANCE).all())
 
 
+def read_number(shot, gfx, x, y):
+    """The number drawn with the HUD's digits from x, read glyph by glyph."""
+    strip, digits = load(f"{gfx}/numbers.png"), ""
+    while True:
+        at = x + 15 * len(digits)
+        found = [d for d in range(10) if opaque_match(shot, strip[:, 20 * d:20 * d + 20], at, y)]
+        if len(found) != 1:
+            return digits
+        digits += str(found[0])
+
+
+def help_screen(gfx, limit, rows):
+    """The help picture with the records drawn on it as help_screen.cpp draws them."""
+    img, strip = Image.open(f"{gfx}/help.png").convert("RGBA"), Image.open(f"{gfx}/digits.png").convert("RGBA")
+    row = 24 * (limit > 0)
+    img.alpha_composite(Image.open(f"{gfx}/modes.png").convert("RGBA").crop((0, row, 300, row + 24)), (468, 172))
+
+    def text(txt, x, y):
+        for i, c in enumerate(txt):
+            k = 10 if c == "-" else int(c)
+            img.alpha_composite(strip.crop((12 * k, 0, 12 * k + 12, 16)), (x + 10 * i, y))
+    if limit > 0:
+        text(str(limit), 618 - 10 * len(str(limit)), 176)
+    for n, (score, seconds, date) in enumerate(row.split() for row in rows):
+        text(score, 594 - 10 * len(score), 226 + 29 * n)
+        text(seconds, 662 - 10 * len(seconds), 226 + 29 * n)
+        text(date, 676, 226 + 29 * n)
+    return np.asarray(img).astype(int)
+
+
 def shows_scaled(shot, picture, rows):
     """SDL's linear scaler against PIL's, within twice the tolerance."""
     scale = shot.shape[0] / picture.shape[0]
@@ -118,7 +153,9 @@ def main(argv):
         return 0 if ok else 1
     if command == "title":
         title = load(f"{gfx}/title.png")[:400]
-        ok = bool((np.abs(shot[:400, :, :3] - title[:, :, :3]).max(axis=2) <= TOLERANCE).all())
+        differs = np.abs(shot[:400, :, :3] - title[:, :, :3]).max(axis=2) > TOLERANCE
+        differs[282:316, 300:500] = False  # the best of the selected item, when there is one
+        ok = not differs.any()
         print("yes" if ok else "no")
         return 0 if ok else 1
     if command == "arrow":
@@ -126,6 +163,26 @@ def main(argv):
         rows = [i for i in range(4) if opaque_match(shot, arrow, 130, 430 + 40 * i)]
         print(rows[0] if len(rows) == 1 else "none")
         return 0 if len(rows) == 1 else 1
+    if command == "result":
+        if not opaque_match(shot, load(f"{gfx}/result.png"), 175, 66):
+            print("none")
+            return 1
+        told = "score " + read_number(shot, gfx, 280, 85)
+        if opaque_match(shot, load(f"{gfx}/place.png"), 425, 66):
+            told += " place " + read_number(shot, gfx, 520, 85)
+        if opaque_match(shot, load(f"{gfx}/newbest.png"), 250, 4):
+            told += " new best"
+        print(told)
+        return 0
+    if command == "best":
+        plaque = opaque_match(shot, load(f"{gfx}/best.png"), 300, 282)
+        print(read_number(shot, gfx, 372, 289) if plaque else "none")
+        return 0
+    if command == "help":
+        expected = help_screen(gfx, int(argv[4]), argv[5:])
+        ok = bool((np.abs(shot[:, :, :3] - expected[:, :, :3]).max(axis=2) <= TOLERANCE).all())
+        print("yes" if ok else "no")
+        return 0 if ok else 1
     if command == "shows":
         ok = shows_scaled(shot, load(argv[4]), argv[5] if len(argv) > 5 else "")
         print("yes" if ok else "no")

@@ -146,9 +146,9 @@ check "hiscore.dat a directory: a whole game is played" play_a_game
 check "hiscore.dat a directory: only the summary is printed" summary_only
 check "hiscore.dat a directory: it is still an empty directory" \
   bash -c "[[ -d $game/hiscore.dat && -z \$(ls -A $game/hiscore.dat) ]]"
-check "hiscore.dat a directory: no other file but the replays is left beside the program" \
-  bash -c "[[ \$(ls -A $game | sort | tr '\n' ' ') == 'best.vqreplay bgm.ogg gfx hiscore.dat last.vqreplay velquadro ' ]]"
-rm -rf "$game/hiscore.dat" "$game"/*.vqreplay
+check "hiscore.dat a directory: no other file but the replays and the records is left beside the program" \
+  bash -c "[[ \$(ls -A $game | sort | tr '\n' ' ') == 'best.vqreplay bgm.ogg gfx hiscore.dat last.vqreplay records.txt velquadro ' ]]"
+rm -rf "$game/hiscore.dat" "$game"/*.vqreplay "$game/records.txt"
 
 # A pipe with nothing writing to it: the game must not wait for it.
 mkfifo "$game/hiscore.dat"
@@ -163,13 +163,13 @@ rm -f "$game/hiscore.dat"
 as_user=()
 [[ $(id -u) -eq 0 ]] && as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
 for file in "-5" none; do
-  rm -f "$game/hiscore.dat" "$game"/*.vqreplay
+  rm -f "$game/hiscore.dat" "$game"/*.vqreplay "$game/records.txt"
   [[ $file != none ]] && printf '%s\n' "$file" >"$game/hiscore.dat" && chmod 444 "$game/hiscore.dat"
   chmod 555 "$game"
   start "${as_user[@]}"
   check "read-only directory, hiscore.dat $file: a whole game is played" play_a_game
   check "read-only directory, hiscore.dat $file: only the summary is printed" summary_only
-  check "read-only directory: no replay is kept" bash -c "! ls $game | grep -q vqreplay"
+  check "read-only directory: no replay and no records are kept" bash -c "! ls $game | grep -q 'vqreplay\|records'"
   if [[ $file == none ]]; then
     check "read-only directory: no hiscore.dat is made" test ! -e "$game/hiscore.dat"
   else

@@ -16,7 +16,7 @@ f_shows() {  # f_shows <WxH> <picture> [rows]: F until the window has that size,
   screenshot
   /usr/bin/python3 "$source_dir/tests/e2e/game_screen.py" shows "$work/shot.png" "$gfx" "${@:2}" >/dev/null
 }
-still_rows=0-90,515-600  # the rows of a game's picture where only the skin's background is drawn
+still_rows=0-90,540-600  # the rows of a game's picture where only the skin's background is drawn
 
 start
 screenshot window

@@ -83,7 +83,7 @@ struct GameRun {
   void Run(int32_t time_limit) {
     fake.on_flip = [this](FakePlatform& f) {
       shown.push_back({f.now, f.delays.size(), f.audio_calls.size(), f.fullscreen_toggles, f.time_calls, f.polls});
-      if (!f.blits.empty() && f.blits.back().image == "gfx/dead.png" && end_flip == 0) {
+      if (end_flip == 0 && ShowsOverlay(f)) {
         end_flip = f.flips;
         if (press_return_at_end) f.Press(Key::Return);
         return;
@@ -94,6 +94,14 @@ struct GameRun {
     ::testing::internal::CaptureStdout();
     result = PlayGame(fake, time_limit, seed);
     out = ::testing::internal::GetCapturedStdout();
+  }
+
+  // The flip just made showed the end overlay (the result may follow it).
+  static bool ShowsOverlay(const FakePlatform& f) {
+    for (auto b = f.blits.rbegin(); b != f.blits.rend() && b->flip == f.flips - 1; ++b) {
+      if (b->image == "gfx/dead.png") return true;
+    }
+    return false;
   }
 
   // Frames played (the overlay's flip is not a frame).

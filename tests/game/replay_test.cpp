@@ -88,7 +88,7 @@ TEST_F(ReplayTest, AGameIsKeptAndPlaysAgainFrameForFrame) {
     ASSERT_TRUE(SameBlits(shown.frames[n - 1], game.FrameBlits(n))) << "frame " << n;
     ASSERT_EQ(shown.at[n - 1] - watch_start, game.shown[n - 1].now - game_start) << "frame " << n;
   }
-  EXPECT_EQ(shown.frames.back().back().image, "gfx/dead.png");
+  EXPECT_EQ(shown.frames.back().front().image, "gfx/dead.png");  // the result follows it
 }
 
 // The watcher's own keys, apart from the recorded game's: F and M act once
@@ -121,7 +121,7 @@ TEST_F(ReplayTest, TheWatcherPausesSwitchesAndEnds) {
   EXPECT_EQ(watch.fullscreen_toggles, 1);
   EXPECT_EQ(std::count(watch.audio_calls.begin(), watch.audio_calls.end(), "play"), 1);
   ASSERT_EQ(shown.frames.size(), 61u);  // 60 frames and the end screen
-  EXPECT_EQ(shown.frames.back().back().image, "gfx/dead.png");
+  EXPECT_EQ(shown.frames.back().front().image, "gfx/dead.png");
   for (int n = 1; n < 60; ++n) {
     const uint32_t game_gap = game.shown[n].now - game.shown[n - 1].now, watch_gap = shown.at[n] - shown.at[n - 1];
     if (n == 10 || n == 20) {

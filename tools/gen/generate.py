@@ -17,6 +17,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 
 import common as C  # noqa: E402
+import help_screen  # noqa: E402
 import icon  # noqa: E402
 import music  # noqa: E402
 import skins  # noqa: E402
@@ -34,6 +35,13 @@ def generate_images(out):
     C.save_png(ui.spark(), os.path.join(gfx, "spark.png"))
     C.save_png(ui.audvis(), os.path.join(gfx, "audvis.png"))
     C.save_png(ui.dead(), os.path.join(gfx, "dead.png"))
+    C.save_png(ui.result(), os.path.join(gfx, "result.png"))
+    C.save_png(ui.place(), os.path.join(gfx, "place.png"))
+    C.save_png(ui.new_best(), os.path.join(gfx, "newbest.png"))
+    C.save_png(ui.best(), os.path.join(gfx, "best.png"))
+    C.save_png(ui.small_digits(), os.path.join(gfx, "digits.png"))
+    C.save_png(help_screen.help_screen(), os.path.join(gfx, "help.png"))
+    C.save_png(help_screen.modes(), os.path.join(gfx, "modes.png"))
     for k in sorted(skins.SKINS):
         d = os.path.join(gfx, str(k))
         C.save_png(skins.background(k), os.path.join(d, "bg.png"))

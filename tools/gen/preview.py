@@ -49,6 +49,14 @@ class Screen:
             glyph = strip.crop((20 * d, 0, 20 * d + 20, strip.height))
             self.img.alpha_composite(glyph, (x + 15 * (n - i), y))
 
+    def small(self, text, right=None, left=None):
+        """Small digits and dashes, ending at right or starting at left."""
+        x = left if left is not None else right - 10 * len(text) - 2
+        strip = self.load("gfx/digits.png")
+        for i, ch in enumerate(text):
+            d = 10 if ch == "-" else int(ch)
+            self.img.alpha_composite(strip.crop((12 * d, 0, 12 * d + 12, 16)), (x + 10 * i, self.y))
+
 
 def cell_xy(i):
     return 156 + 30 * (i % 16), 156 + 30 * (i // 16)
@@ -59,6 +67,8 @@ def title(src, out):
     s.blit("gfx/title.png", 0, 0)
     s.blit("gfx/arrow.png", 130, 470)
     s.number(1000, 520, 477)
+    s.blit("gfx/best.png", 300, 282)
+    s.number(4210, 372, 289)
     s.img.convert("RGB").save(os.path.join(out, "title.png"))
 
 
@@ -107,8 +117,29 @@ def game(src, out, skin, seed, ended=False):
     s.number(1234567 if skin != 3 else 9999999999 % 2147483648, 640, 365)
     if ended:
         s.blit("gfx/dead.png", 175, 500)
+        s.blit("gfx/result.png", 175, 66)
+        s.blit("gfx/place.png", 425, 66)
+        s.blit("gfx/newbest.png", 250, 4)
+        s.number(360, 280, 85)
+        s.number(1, 520, 85)
     name = "game%d%s.png" % (skin, "_end" if ended else "")
     s.img.convert("RGB").save(os.path.join(out, name))
+
+
+def help_screen(src, out):
+    """The help screen with a full table of Time attack records of 60 s."""
+    s = Screen(src)
+    s.blit("gfx/help.png", 0, 0)
+    modes = s.load("gfx/modes.png")
+    s.img.alpha_composite(modes.crop((0, 24, 300, 48)), (468, 172))
+    s.y = 176
+    s.small("60", right=468 + 150)
+    for i in range(10):
+        s.y = 226 + 29 * i
+        s.small(str(3120 - 270 * i), right=594)
+        s.small(str(60), right=662)
+        s.small("2024-06-%02d" % (i + 1), left=676)
+    s.img.convert("RGB").save(os.path.join(out, "help.png"))
 
 
 def main():
@@ -121,6 +152,7 @@ def main():
     for skin in range(1, 6):
         game(a.src, a.out, skin, seed=skin)
     game(a.src, a.out, 4, seed=9, ended=True)
+    help_screen(a.src, a.out)
     print("previews in", a.out)
 
 

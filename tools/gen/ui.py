@@ -16,7 +16,7 @@ GLYPH_H = 20
 GLYPH_ADVANCE = 15
 
 
-def _glyph_mask(ch, box, ss):
+def _glyph_mask(ch, box, ss, size=(GLYPH_W, GLYPH_H)):
     """Coverage (at ss times size) of one character scaled to fill box=(x0,y0,x1,y1)."""
     big = 200
     f = C.font(C.FONT_BOLD, big)
@@ -28,38 +28,58 @@ def _glyph_mask(ch, box, ss):
     bx0, by0, bx1, by1 = box
     tw, th = int(round((bx1 - bx0) * ss)), int(round((by1 - by0) * ss))
     img = img.resize((tw, th), Image.LANCZOS)
-    out = Image.new("L", (GLYPH_W * ss, GLYPH_H * ss), 0)
+    out = Image.new("L", (size[0] * ss, size[1] * ss), 0)
     out.paste(img, (int(round(bx0 * ss)), int(round(by0 * ss))))
     return out
 
 
-def digit_glyph(d):
+def outlined_glyph(ch, size, box, advance, grow=6):
+    """One character of a digit strip, size=(w, h): light ink with a dark outline, its ink
+    within the left advance columns."""
+    gw, gh = size
     ss = C.SS
-    core_img = _glyph_mask(str(d), (2.5, 2.0, 13.0, 17.5), ss)
+    core_img = _glyph_mask(ch, box, ss, size)
     core_big = np.asarray(core_img, dtype=np.float64) / 255.0
-    # outline: the core grown by 1.5 px, and a shadow one pixel down
-    grown = np.asarray(core_img.filter(ImageFilter.MaxFilter(2 * 6 + 1)), dtype=np.float64) / 255.0
+    # outline: the core grown by grow / ss px, and a shadow one pixel down
+    grown = np.asarray(core_img.filter(ImageFilter.MaxFilter(2 * grow + 1)), dtype=np.float64) / 255.0
 
     def down(a):
         return np.asarray(Image.fromarray(np.clip(a * 255, 0, 255).astype(np.uint8), "L")
-                          .resize((GLYPH_W, GLYPH_H), Image.BOX), dtype=np.float64) / 255.0
+                          .resize((gw, gh), Image.BOX), dtype=np.float64) / 255.0
 
     core = down(core_big)
     outline = down(grown)
     shadow = C.shift(outline, 0, 1) * 0.6
-    c = C.canvas(GLYPH_W, GLYPH_H)
+    c = C.canvas(gw, gh)
     C.over(c, C.rgbf(S.INK_SHADOW), shadow)
     C.over(c, C.rgbf(S.INK_SHADOW), outline * 0.92)
-    fill = C.vgradient(GLYPH_H, GLYPH_W, (255, 255, 255), (176, 226, 255))
+    fill = C.vgradient(gh, gw, (255, 255, 255), (176, 226, 255))
     C.over(c, fill, core)
-    c[:, GLYPH_ADVANCE:, :] = 0.0  # the next glyph's overlap zone stays clear
+    c[:, advance:, :] = 0.0  # the next glyph's overlap zone stays clear
     return c
+
+
+def digit_glyph(d):
+    return outlined_glyph(str(d), (GLYPH_W, GLYPH_H), (2.5, 2.0, 13.0, 17.5), GLYPH_ADVANCE)
 
 
 def numbers():
     strip = C.canvas(GLYPH_W * 10, GLYPH_H)
     for d in range(10):
         strip[:, d * GLYPH_W:(d + 1) * GLYPH_W] = digit_glyph(d)
+    return C.to_image(strip)
+
+
+# The small strip of the records table: 0 to 9, then a dash for the dates; glyphs of 12x16
+# advancing 10 pixels, drawn by the same renderer as the big ones.
+SMALL_W, SMALL_H, SMALL_ADVANCE = 12, 16, 10
+
+
+def small_digits():
+    strip = C.canvas(SMALL_W * 11, SMALL_H)
+    for k in range(11):
+        ch, box = (str(k), (1.6, 1.6, 9.0, 13.6)) if k < 10 else ("-", (2.0, 6.6, 8.4, 8.8))
+        strip[:, k * SMALL_W:(k + 1) * SMALL_W] = outlined_glyph(ch, (SMALL_W, SMALL_H), box, SMALL_ADVANCE, grow=4)
     return C.to_image(strip)
 
 
@@ -172,7 +192,7 @@ def title(cells):
 
     # pieces tumbling past
     for colours, x, y, angle in (((1, 2, 2, 1), 46, 64, 14.0), ((2, 2, 1, 2), 676, 262, -10.0),
-                                 ((1, 1, 2, 1), 128, 292, -6.0)):
+                                 ((1, 1, 2, 1), 30, 272, -6.0)):
         piece = _piece(cells, colours)
         shadow = Image.new("RGBA", piece.size, (0, 0, 0, 0))
         shadow.putalpha(piece.getchannel("A").point(lambda v: v * 45 // 100))
@@ -207,7 +227,8 @@ def title(cells):
     hint = "\u2191 \u2193 choose    \u2190 \u2192 seconds    Return start    F full screen"
     _text_layer(c, 400, 392, hint, C.FONT_REGULAR, 13, C.rgbf((150, 165, 210)), anchor="ms", shadow=False)
     # the replays, on keys of their own
-    key_hints(c, 400, 352, (("R", "watch the last game"), ("B", "watch the best game")), size=14)
+    key_hints(c, 400, 352, (("R", "watch the last game"), ("B", "watch the best game"), ("F1", "help and records")),
+              size=14)
 
     return C.to_rgb_image(c)
 
@@ -258,12 +279,16 @@ def grid():
 # the coming pieces on the left. Clear over the board and the queue cells.
 
 HUD_POS = (0, 150)
-HUD_SIZE = (800, 362)
+HUD_SIZE = (800, 386)
 HUD_ROWS = (("LEVEL", 185), ("TIME", 245), ("SCORE", 305), ("HISCORE", 365))
 NUMBER_X = 640
 QUEUE = (50, 250, 110, 490)
 LABEL_FONT = C.FONT_BOLD
-HINTS = (("M", "music"), ("F", "full screen"), ("Return", "pause"), ("Esc", "end"))
+# Every key of a game, under the numbers; the console grows below the board to hold them.
+HINTS = (("\u2190 \u2192", "move"), ("\u2191 \u2193", "turn"), ("Space", "drop"), ("Ctrl, Alt", "repeat"),
+         ("M", "music"), ("F", "full screen"), ("Return", "pause"), ("Esc", "end"))
+HINT_TOP, HINT_STEP = 264, 14.5   # first row's middle and the row step, in the HUD's own rows
+CONSOLE_BOTTOM = 376
 
 
 def hud():
@@ -271,8 +296,8 @@ def hud():
     oy = HUD_POS[1]
     c = C.canvas(w, h)
 
-    # right console: shares the board frame's right edge and height
-    rx0, ry0, rx1, ry1 = 638, 0, 796, 312
+    # right console: shares the board frame's right edge, and reaches below it for the keys
+    rx0, ry0, rx1, ry1 = 638, 0, 796, CONSOLE_BOTTOM
     panel = C.Mask(w, h).rrect(rx0, ry0, rx1, ry1, 8).array()
     C.over(c, C.rgbf((0, 0, 0)), np.clip(C.blur(panel, 4) - panel, 0, 1) * 0.5)
     C.over(c, C.vgradient(h, w, (16, 22, 48), (8, 11, 26)), panel * 0.86)
@@ -284,13 +309,13 @@ def hud():
         # a faint baseline under the number
         C.over(c, C.rgbf(S.PANEL_EDGE), C.Mask(w, h).rect(NUMBER_X + 2, ny - oy + 26, rx1 - 12,
                                                             ny - oy + 27).array() * 0.35)
-    # key hints at the foot of the console
+    # the keys, in a column of their own at the foot of the console
     for i, (key, what) in enumerate(HINTS):
-        yy = 262 + 13 * i
-        mk = C.Mask(w, h).text(NUMBER_X + 2, yy, key, C.FONT_BOLD, 10, anchor="lm").array()
-        mw = C.Mask(w, h).text(NUMBER_X + 50, yy, what, C.FONT_REGULAR, 10, anchor="lm").array()
-        C.over(c, C.rgbf((200, 210, 240)), mk * 0.9)
-        C.over(c, C.rgbf((150, 160, 200)), mw * 0.9)
+        yy = HINT_TOP + HINT_STEP * i
+        mk = C.Mask(w, h).text(NUMBER_X + 2, yy, key, C.FONT_BOLD, 11, anchor="lm").array()
+        mw = C.Mask(w, h).text(NUMBER_X + 64, yy, what, C.FONT_REGULAR, 11, anchor="lm").array()
+        C.over(c, C.rgbf(S.INK), mk)
+        C.over(c, C.rgbf((185, 195, 230)), mw)
 
     # left: the frame of the three coming pieces, with its label above
     qx0, qy0, qx1, qy1 = QUEUE
@@ -384,4 +409,72 @@ def dead():
     C.over(c, grad, m)
     m = C.Mask(w, h).text(w / 2, 78, "press Return", C.FONT_REGULAR, 17, anchor="ms").array()
     C.over(c, C.rgbf((200, 210, 240)), m)
+    return C.to_image(c)
+
+
+# ---------------------------------------------------------------------------
+# The result of a game, told over the end screen above the board, where the
+# skins show only their sky: the score and its place panel at (175, 66), the
+# place label at (425, 66) over it, the new-best banner at (250, 4). The game
+# draws the score from (280, 85), the place from (520, 85), with the digit strip.
+
+RESULT_AT = (175, 66)
+RESULT_SIZE = (450, 58)
+PLACE_AT = (425, 66)
+NEW_BEST_AT = (250, 4)
+NEW_BEST_SIZE = (300, 58)
+
+
+def _label(c, x, y, txt, size=15, colour=S.ACCENT):
+    m = C.Mask(c.shape[1], c.shape[0]).text(x, y, txt, C.FONT_BOLD, size, anchor="lm").array()
+    C.over(c, C.rgbf(S.INK_SHADOW), C.blur(C.shift(m, 1, 2), 1.0) * 0.7)
+    C.over(c, C.rgbf(colour), m)
+
+
+def result():
+    w, h = RESULT_SIZE
+    c = C.canvas(w, h)
+    panel = C.Mask(w, h).rrect(2, 2, w - 2, h - 2, 12).array()
+    C.over(c, C.vgradient(h, w, (18, 24, 54), (8, 10, 26)), panel * 0.94)
+    frame_style(c, _frame_ring(w, h, (2, 2, w - 2, h - 2), (6, 6, w - 6, h - 6), 12, 8))
+    _label(c, 30, h / 2 + 1, "SCORE")
+    return C.to_image(c)
+
+
+def place():
+    w, h = 90, RESULT_SIZE[1]
+    c = C.canvas(w, h)
+    _label(c, 8, h / 2 + 1, "PLACE")
+    return C.to_image(c)
+
+
+def new_best():
+    w, h = NEW_BEST_SIZE
+    c = C.canvas(w, h)
+    ribbon = C.Mask(w, h).rrect(4, 6, w - 4, h - 6, 14).array()
+    C.over(c, C.rgbf(S.ACCENT_WARM), np.clip(C.blur(ribbon, 4) * 1.3, 0, 1) * 0.45)
+    C.over(c, C.vgradient(h, w, (60, 36, 20), (26, 14, 10)), ribbon * 0.95)
+    ring = _frame_ring(w, h, (4, 6, w - 4, h - 6), (7, 9, w - 7, h - 9), 14, 11)
+    C.over(c, C.vgradient(h, w, (255, 236, 190), (220, 150, 60)), ring)
+    m = C.Mask(w, h).text(w / 2, h / 2 + 1, "NEW BEST!", C.FONT_BOLD, 28, anchor="mm").array()
+    C.over(c, C.rgbf(S.ACCENT_WARM), np.clip(C.blur(m, 4) * 1.4, 0, 1) * 0.55)
+    C.over(c, C.rgbf(S.INK_SHADOW), C.shift(m, 1, 2) * 0.7)
+    C.over(c, C.vgradient(h, w, (255, 250, 225), S.ACCENT_WARM), m)
+    return C.to_image(c)
+
+
+# The title's best of the selected item: a plaque at (300, 282) with its label,
+# the number drawn from (372, 289).
+
+BEST_AT = (300, 282)
+BEST_SIZE = (200, 34)
+
+
+def best():
+    w, h = BEST_SIZE
+    c = C.canvas(w, h)
+    panel = C.Mask(w, h).rrect(1, 1, w - 1, h - 1, 9).array()
+    C.over(c, C.vgradient(h, w, (16, 22, 48), (8, 11, 26)), panel * 0.8)
+    frame_style(c, _frame_ring(w, h, (1, 1, w - 1, h - 1), (3, 3, w - 3, h - 3), 9, 7))
+    _label(c, 14, h / 2 + 1, "BEST", size=14)
     return C.to_image(c)

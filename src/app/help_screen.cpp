@@ -1,0 +1,73 @@
+#include "app/help_screen.h"
+
+#include <cstdio>
+
+#include "draw/image_loading.h"
+#include "draw/number_renderer.h"
+#include "game/play_game.h"
+#include "game/records.h"
+
+namespace vq {
+
+namespace {
+
+// As often as the title menu looks at the keys when idle.
+constexpr uint32_t kHelpPassDelayMs = 5;
+
+void DrawRecords(Platform& platform, Image* modes, const DigitStrip& digits, int32_t time_limit) {
+  const int row = time_limit == 0 ? 0 : 1;
+  platform.BlitRegion(modes, 0, kHelpModeRowHeight * row, platform.ImageWidth(modes), kHelpModeRowHeight, kHelpModeX,
+                      kHelpModeY);
+  // The small digits stand in the middle of the label's row.
+  const int label_digits_y = kHelpModeY + (kHelpModeRowHeight - platform.ImageHeight(digits.image)) / 2;
+  if (time_limit > 0) DrawNumberRight(platform, digits, time_limit, kHelpModeX + kHelpModeLimitRight, label_digits_y);
+  const Records records = ReadKeptRecords();
+  const RecordTable* table = FindTable(records, time_limit);
+  if (!table) return;
+  for (size_t i = 0; i < table->records.size(); ++i) {
+    const Record& r = table->records[i];
+    const int y = kHelpRowTop + kHelpRowStep * static_cast<int>(i);
+    DrawNumberRight(platform, digits, r.score, kHelpScoreRight, y);
+    DrawNumberRight(platform, digits, r.seconds, kHelpSecondsRight, y);
+    char date[16];
+    std::snprintf(date, sizeof date, "%04d-%02d-%02d", static_cast<int>(r.date.year), static_cast<int>(r.date.month),
+                  static_cast<int>(r.date.day));
+    DrawDigitText(platform, digits, date, kHelpDateX, y);
+  }
+}
+
+bool AnyKeyHeld(Platform& platform) {
+  for (int k = 0; k < static_cast<int>(Key::Count); ++k) {
+    if (platform.KeyHeld(static_cast<Key>(k))) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+int32_t HelpScreen(Platform& platform, int32_t time_limit) {
+  Image* picture = LoadImageOrExit(platform, "gfx/help.png");
+  Image* modes = LoadImageOrExit(platform, "gfx/modes.png");
+  const DigitStrip digits{LoadImageOrExit(platform, "gfx/digits.png"), kSmallGlyphWidth, kSmallGlyphAdvance};
+  platform.Blit(picture, 0, 0);
+  DrawRecords(platform, modes, digits, time_limit);
+  platform.Flip();
+
+  // The F1 or H that opened the help is not a press to leave it by.
+  platform.TakeAnyPress();
+  bool pressed = false, closed = false;
+  for (;;) {
+    for (EventType event; platform.PollEvent(&event);) closed |= event == EventType::Quit;
+    pressed |= platform.TakeAnyPress();
+    if (closed || (pressed && !AnyKeyHeld(platform))) break;
+    platform.Delay(kHelpPassDelayMs);
+  }
+  // Presses made here belong to the help.
+  for (int k = 0; k < static_cast<int>(Key::Count); ++k) platform.TakePress(static_cast<Key>(k));
+  platform.FreeImage(picture);
+  platform.FreeImage(modes);
+  platform.FreeImage(digits.image);
+  return closed ? kQuitProgram : kBackToMenu;
+}
+
+}  // namespace vq
