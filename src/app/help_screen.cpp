@@ -11,7 +11,8 @@ namespace vq {
 
 namespace {
 
-// As often as the title menu looks at the keys when idle.
+// As often as the title menu looks at the keys when idle (less often while
+// the window is hidden).
 constexpr uint32_t kHelpPassDelayMs = 5;
 
 void DrawRecords(Platform& platform, Image* modes, const DigitStrip& digits, int32_t time_limit) {
@@ -60,7 +61,7 @@ int32_t HelpScreen(Platform& platform, int32_t time_limit) {
     for (EventType event; platform.PollEvent(&event);) closed |= event == EventType::Quit;
     pressed |= platform.TakeAnyPress();
     if (closed || (pressed && !AnyKeyHeld(platform))) break;
-    platform.Delay(kHelpPassDelayMs);
+    platform.Wait(kHelpPassDelayMs);
   }
   // Presses made here belong to the help.
   for (int k = 0; k < static_cast<int>(Key::Count); ++k) platform.TakePress(static_cast<Key>(k));

@@ -77,7 +77,9 @@ TEST_F(RecordsFileTest, StoresOnlyOverWhatItCanRead) {
   for (const auto& [before, place] : cases) {
     SCOPED_TRACE(before.substr(0, 20));
     ASSERT_EQ(std::system("rm -rf records.txt"), 0);
-    if (before == "/") ASSERT_EQ(mkdir("records.txt", 0755), 0);
+    if (before == "/") {
+      ASSERT_EQ(mkdir("records.txt", 0755), 0);
+    }
     if (before.size() > 1) WriteFile("records.txt", before);
     EXPECT_EQ(StoreRecord("records.txt", 0, Record{42, 30, {2024, 2, 29}}), place);
     EXPECT_EQ(ReadFile("records.txt"), place           ? kHead + (place == 2 ? before : "") + "0 42 30 2024-02-29\n"
