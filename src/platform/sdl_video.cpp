@@ -75,10 +75,10 @@ void ChooseLightPresentation() {
   // Every frame is finished in memory; SDL 2 only has to show it. Its
   // software renderer writing straight into the window's own framebuffer does
   // that with a few copies, where its default goes through OpenGL, which on a
-  // machine without a graphics card is Mesa's software rasteriser: four times
-  // the CPU and some 90 MB more, for the same picture. Both settings are
-  // needed: the software renderer alone still presents its framebuffer
-  // through OpenGL.
+  // machine without a graphics card is Mesa's software rasteriser: several
+  // times the CPU and the memory for the same picture (docs/performance.md
+  // has the figures). Both settings are needed: the software renderer alone
+  // still presents its framebuffer through OpenGL.
   //
   // The player's own settings win. One who asks for an accelerated window
   // framebuffer gets SDL's accelerated renderer too, as without our default,
@@ -342,9 +342,9 @@ void SdlPlatform::Present() {
 bool SdlPlatform::PresentScaled() {
   // A window of a larger scale shows the picture enlarged by the program in
   // one pass into the window's own framebuffer: the compatibility layer's
-  // scaling clears the whole window and stretches it pixel by pixel, several
-  // times the work. Full screen, another scale or another presentation are
-  // left to SDL.
+  // scaling clears the whole window and stretches it pixel by pixel, which
+  // costs several times as much (docs/performance.md). Full screen, another
+  // scale or another presentation are left to SDL.
   const Sdl2Calls& sdl2 = Sdl2();
   if (!screen_ || !PlainFramebuffer() || !sdl2.window || !sdl2.window_surface || !sdl2.update_window_surface ||
       !sdl2.window_flags) {

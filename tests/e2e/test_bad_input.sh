@@ -70,9 +70,10 @@ break_file() {  # break_file <path under $game> <removed|truncated|text>
 restore_file() { cp "$source_dir/$1" "$game/$1"; }
 
 # --- 1. images: each one missing, and cut short or not an image ----------------
-menu_images=(gfx/title.png gfx/arrow.png gfx/numbers.png)
+menu_images=(gfx/title.png gfx/arrow.png gfx/numbers.png gfx/best.png)
 game_images=(gfx/grid.png gfx/1/bg.png gfx/1/sq1.png gfx/1/sq2.png gfx/1/sq3.png gfx/1/sq4.png
-             gfx/tempo.png gfx/dead.png gfx/hud.png gfx/spark.png gfx/audvis.png)
+             gfx/tempo.png gfx/dead.png gfx/hud.png gfx/spark.png gfx/audvis.png
+             gfx/result.png gfx/place.png gfx/newbest.png)
 skin_images=()
 for skin in 2 3 4 5; do
   for name in bg sq1 sq2 sq3 sq4; do skin_images+=("gfx/$skin/$name.png"); done
