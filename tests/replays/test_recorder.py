@@ -119,26 +119,6 @@ class Recorder(unittest.TestCase):
                 run = place(question)
                 self.assertEqual((run.returncode, run.stdout), (2, ""))
 
-    def test_check_turns_down_games_short_of_their_purpose(self):
-        untimed = {"time_limit": 0, "frames": 600, "score": 38, "seconds": 20, "keys_seen": 127, "paused": 1,
-                   "last_keys": 32}
-        timed = dict(untimed, time_limit=10, seconds=10, paused=0, last_keys=0)
-        cases = [  # name, facts, reason or None
-            ("untimed_moves", untimed, None),
-            ("untimed_moves", dict(untimed, paused=0), "0 pauses"),
-            ("untimed_moves", dict(untimed, keys_seen=127 & ~64), "no Ctrl or Alt"),
-            ("untimed_moves", dict(untimed, last_keys=0), "it did not end with Escape"),
-            ("untimed_moves", dict(untimed, time_limit=10), "time limit 10"),
-            ("time_attack", timed, None),
-            ("time_attack", dict(timed, last_keys=32), "it did not end at its time limit"),
-            ("time_attack", dict(timed, seconds=9), "it did not end at its time limit"),
-            ("new_skin", dict(untimed, score=100), None),
-            ("new_skin", dict(untimed, score=99), "Score 99"),
-        ]
-        for name, facts, reason in cases:
-            with self.subTest(name=name, reason=reason):
-                self.assertEqual(rg.check(name, facts), reason)
-
     def test_golden_replays_hold_their_games(self):
         for name in rg.GAMES:
             with self.subTest(name=name):
