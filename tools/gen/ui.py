@@ -431,12 +431,20 @@ def _label(c, x, y, txt, size=15, colour=S.ACCENT):
     C.over(c, C.rgbf(colour), m)
 
 
+def _plaque(w, h, inset, radius, rim, top, bottom, opacity):
+    """A small panel framed like the board: its fill, and the steel rim rim pixels wide."""
+    c = C.canvas(w, h)
+    panel = C.Mask(w, h).rrect(inset, inset, w - inset, h - inset, radius).array()
+    C.over(c, C.vgradient(h, w, top, bottom), panel * opacity)
+    outer = (inset, inset, w - inset, h - inset)
+    inner = (inset + rim, inset + rim, w - inset - rim, h - inset - rim)
+    frame_style(c, _frame_ring(w, h, outer, inner, radius, radius - rim))
+    return c
+
+
 def result():
     w, h = RESULT_SIZE
-    c = C.canvas(w, h)
-    panel = C.Mask(w, h).rrect(2, 2, w - 2, h - 2, 12).array()
-    C.over(c, C.vgradient(h, w, (18, 24, 54), (8, 10, 26)), panel * 0.94)
-    frame_style(c, _frame_ring(w, h, (2, 2, w - 2, h - 2), (6, 6, w - 6, h - 6), 12, 8))
+    c = _plaque(w, h, 2, 12, 4, (18, 24, 54), (8, 10, 26), 0.94)
     _label(c, 30, h / 2 + 1, "SCORE")
     return C.to_image(c)
 
@@ -472,9 +480,6 @@ BEST_SIZE = (200, 34)
 
 def best():
     w, h = BEST_SIZE
-    c = C.canvas(w, h)
-    panel = C.Mask(w, h).rrect(1, 1, w - 1, h - 1, 9).array()
-    C.over(c, C.vgradient(h, w, (16, 22, 48), (8, 11, 26)), panel * 0.8)
-    frame_style(c, _frame_ring(w, h, (1, 1, w - 1, h - 1), (3, 3, w - 3, h - 3), 9, 7))
+    c = _plaque(w, h, 1, 9, 2, (16, 22, 48), (8, 11, 26), 0.8)
     _label(c, 14, h / 2 + 1, "BEST", size=14)
     return C.to_image(c)
