@@ -36,6 +36,11 @@ uint16_t ReadFrameKeys(Platform& platform) {
 
 }  // namespace
 
+void ForgetInputBeforeTheGame(Platform& platform) {
+  for (const auto& each : kEveryFrameKeys) platform.TakePress(each.key);
+  platform.TakeFocusLoss();
+}
+
 FrameInput GatherFrameInput(Platform& platform, const GameState& state) {
   FrameInput input{};
   // The measure's clock reading. The sleep comes before the frame's work,

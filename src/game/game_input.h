@@ -16,6 +16,10 @@ namespace vq {
 // Return with what happened meanwhile.
 FrameInput GatherFrameInput(Platform& platform, const GameState& state);
 
+// Forgets the presses and the loss of the window's focus that came before a
+// game: they belong to the title menu.
+void ForgetInputBeforeTheGame(Platform& platform);
+
 // Waits until Return is held or the window is closed, taking the events as
 // they come and sleeping between two looks (longer while the window is
 // hidden); returns the last event taken (None when none came, Quit when the

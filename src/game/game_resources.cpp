@@ -6,6 +6,7 @@
 #include "draw/image_loading.h"
 #include "game/data_files.h"
 #include "game/frame_steps.h"
+#include "game/game_input.h"
 #include "game/hiscore_file.h"
 
 namespace vq {
@@ -19,9 +20,6 @@ const char* const kSkinPaths[kSkinCount][kSkinImages] = {
     {"gfx/4/bg.png", "gfx/4/sq1.png", "gfx/4/sq2.png", "gfx/4/sq3.png", "gfx/4/sq4.png"},
     {"gfx/5/bg.png", "gfx/5/sq1.png", "gfx/5/sq2.png", "gfx/5/sq3.png", "gfx/5/sq4.png"},
 };
-
-// Presses made before the game belong to the title menu.
-constexpr Key kEveryFrameKeys[] = {Key::Up, Key::Down, Key::Left, Key::Right, Key::Space, Key::Escape};
 
 void LoadImages(Platform& platform, GameImages& images) {
   Image** skin1 = images.skins[0];
@@ -82,8 +80,7 @@ void StartGame(Platform& platform, GameState& state, int32_t time_limit, uint32_
   if (platform.KeyHeld(Key::Return)) start.held |= kHeldReturn;
   if (platform.KeyHeld(Key::M)) start.held |= kHeldM;
   if (platform.KeyHeld(Key::F)) start.held |= kHeldF;
-  for (Key key : kEveryFrameKeys) platform.TakePress(key);
-  platform.TakeFocusLoss();  // the window's focus lost before the game is the menu's
+  ForgetInputBeforeTheGame(platform);
   StartGameState(state, start);
 }
 
