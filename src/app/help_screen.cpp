@@ -6,6 +6,7 @@
 #include "draw/number_renderer.h"
 #include "game/play_game.h"
 #include "game/records.h"
+#include "game/screen_wait.h"
 
 namespace vq {
 
@@ -37,13 +38,6 @@ void DrawRecords(Platform& platform, Image* modes, const DigitStrip& digits, int
   }
 }
 
-bool AnyKeyHeld(Platform& platform) {
-  for (int k = 0; k < static_cast<int>(Key::Count); ++k) {
-    if (platform.KeyHeld(static_cast<Key>(k))) return true;
-  }
-  return false;
-}
-
 }  // namespace
 
 int32_t HelpScreen(Platform& platform, int32_t time_limit) {
@@ -54,21 +48,23 @@ int32_t HelpScreen(Platform& platform, int32_t time_limit) {
   DrawRecords(platform, modes, digits, time_limit);
   platform.Flip();
 
-  // The F1 or H that opened the help is not a press to leave it by.
-  platform.TakeAnyPress();
-  bool pressed = false, closed = false;
-  for (;;) {
-    for (EventType event; platform.PollEvent(&event);) closed |= event == EventType::Quit;
-    pressed |= platform.TakeAnyPress();
-    if (closed || (pressed && !AnyKeyHeld(platform))) break;
-    platform.Wait(kHelpPassDelayMs);
+  // The F1 or H that opened the help is not a press to leave it by, and a
+  // key pressed here goes back only once every key is up: the title menu
+  // would act on it.
+  ScreenWait wait(platform);
+  wait.ForgetPresses();
+  bool pressed = false;
+  while (wait.Look()) {
+    pressed |= wait.AnyPressed();
+    if (pressed && !wait.AnyHeld()) break;
+    wait.Sleep(kHelpPassDelayMs);
   }
   // Presses made here belong to the help.
-  for (int k = 0; k < static_cast<int>(Key::Count); ++k) platform.TakePress(static_cast<Key>(k));
+  wait.ForgetPresses();
   platform.FreeImage(picture);
   platform.FreeImage(modes);
   platform.FreeImage(digits.image);
-  return closed ? kQuitProgram : kBackToMenu;
+  return wait.Quit() ? kQuitProgram : kBackToMenu;
 }
 
 }  // namespace vq

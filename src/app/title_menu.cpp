@@ -3,6 +3,7 @@
 #include "draw/image_loading.h"
 #include "draw/number_renderer.h"
 #include "game/records.h"
+#include "game/screen_wait.h"
 
 namespace vq {
 
@@ -15,35 +16,27 @@ struct MenuState {
   bool quit = false;
   bool idle = false;               // nothing changed since the last redraw
   uint32_t key_tick = UINT32_MAX;  // ticks / 100 at the previous pass
-  bool f_released = true;          // F has been up since it last acted
   uint32_t seed = 0;               // the wall clock at the last redraw: the next game's random numbers
 };
 
-// Presses made while a game ran belong to that game.
-void ForgetPresses(Platform& platform) {
-  for (Key key : {Key::Up, Key::Down, Key::Left, Key::Right, Key::F, Key::R, Key::B, Key::F1, Key::H}) {
-    platform.TakePress(key);
-  }
-}
-
-// After a game or a replay: the menu is redrawn, or the program ends when the
-// window was closed. F held through the game (it toggles full screen there
-// too) does not act again here until it has been let go.
-void BackFromGame(Platform& platform, MenuState& s, int32_t result) {
+// After a game, a replay or the help: the menu is redrawn, or the program
+// ends when the window was closed. Presses made meanwhile belonged there, and
+// F held through a game (it toggles full screen there too) does not act
+// again here until it has been let go.
+void BackFromGame(ScreenWait& wait, MenuState& s, int32_t result) {
   s.idle = false;
   if (result == kQuitProgram) s.quit = true;
-  s.f_released = false;
-  ForgetPresses(platform);
+  wait.ForgetPresses();
 }
 
 // Up, then Down on the selection Up left, then Right and Left on the time
 // limit: the arrow keys' work at one 100 ms tick. Clears the idle flag on
 // every change of selection or limit.
-void ArrowKeys(Platform& platform, MenuState& s) {
-  const bool up = HeldOrPressed(platform, Key::Up);
-  const bool down = HeldOrPressed(platform, Key::Down);
-  const bool right = HeldOrPressed(platform, Key::Right);
-  const bool left = HeldOrPressed(platform, Key::Left);
+void ArrowKeys(ScreenWait& wait, MenuState& s) {
+  const bool up = wait.HeldOrPressed(Key::Up);
+  const bool down = wait.HeldOrPressed(Key::Down);
+  const bool right = wait.HeldOrPressed(Key::Right);
+  const bool left = wait.HeldOrPressed(Key::Left);
   if (up) {
     s.selection = s.selection > kItemPlay ? s.selection - 1 : kItemQuit;
     s.idle = false;
@@ -63,11 +56,11 @@ void ArrowKeys(Platform& platform, MenuState& s) {
 }
 
 // Return: start the selected game, or quit. The menu is redrawn after a game.
-void ReturnKey(Platform& platform, const MenuGames& games, MenuState& s) {
+void ReturnKey(Platform& platform, ScreenWait& wait, const MenuGames& games, MenuState& s) {
   switch (s.selection) {
-    case kItemPlay: return BackFromGame(platform, s, games.play(platform, 0, s.seed));
-    case kItemTimeAttack: return BackFromGame(platform, s, games.play(platform, s.time_limit, s.seed));
-    case kItemDemo: return BackFromGame(platform, s, games.demo(platform, s.seed));
+    case kItemPlay: return BackFromGame(wait, s, games.play(platform, 0, s.seed));
+    case kItemTimeAttack: return BackFromGame(wait, s, games.play(platform, s.time_limit, s.seed));
+    case kItemDemo: return BackFromGame(wait, s, games.demo(platform, s.seed));
     case kItemQuit:
       s.quit = true;
       s.idle = false;
@@ -81,9 +74,9 @@ void ReturnKey(Platform& platform, const MenuGames& games, MenuState& s) {
 int32_t SelectedLimit(const MenuState& s) { return s.selection == kItemTimeAttack ? s.time_limit : 0; }
 
 // F1 and H, both taken: one press of either shows the help once.
-bool HelpKey(Platform& platform) {
-  const bool f1 = platform.TakePress(Key::F1);
-  const bool h = platform.TakePress(Key::H);
+bool HelpKey(ScreenWait& wait) {
+  const bool f1 = wait.Pressed(Key::F1);
+  const bool h = wait.Pressed(Key::H);
   return f1 || h;
 }
 
@@ -118,45 +111,40 @@ int TitleMenu(Platform& platform, const MenuGames& games) {
                           LoadImageOrExit(platform, "gfx/numbers.png"), LoadImageOrExit(platform, "gfx/best.png")};
 
   MenuState s;
+  // F is the wait's: it switches full screen and shows the menu again,
+  // without redrawing it.
+  ScreenWait wait(platform, WaitKeys{true, nullptr});
   while (!s.quit) {
     Redraw(platform, images, s);
 
     s.idle = true;
     while (s.idle) {
-      // 1. Poll: keeps the keyboard state current; closing the window quits.
-      EventType event = EventType::None;
-      if (platform.PollEvent(&event) && event == EventType::Quit) {
+      // 1. Look: the events taken (keeping the keyboard state current), F;
+      //    closing the window quits.
+      if (!wait.Look()) {
         s.quit = true;
         break;
       }
 
-      // 2. The arrow keys and F act once per 100 ms tick: at the first pass
-      //    that sees a new value of ticks / 100.
+      // 2. The arrow keys act once per 100 ms tick: at the first pass that
+      //    sees a new value of ticks / 100.
       const uint32_t tick = platform.Ticks() / kMenuKeyTickMs;
-      const bool f_held = platform.KeyHeld(Key::F);
       if (tick != s.key_tick) {
         s.key_tick = tick;
-        ArrowKeys(platform, s);
-        // F acts once per press, and does not redraw the menu.
-        if (HeldOrPressed(platform, Key::F) && s.f_released) {
-          platform.ToggleFullScreen();
-          platform.Flip();
-          s.f_released = false;
-        }
+        ArrowKeys(wait, s);
       }
-      if (!f_held) s.f_released = true;
 
       // 3. Return is looked at on every pass.
-      if (platform.KeyHeld(Key::Return)) ReturnKey(platform, games, s);
+      if (wait.Held(Key::Return)) ReturnKey(platform, wait, games, s);
 
       // 4. R and B watch the last and the best game, F1 and H show the help,
       //    once per press.
-      if (s.idle && platform.TakePress(Key::R)) BackFromGame(platform, s, games.watch(platform, kLastReplayName));
-      if (s.idle && platform.TakePress(Key::B)) BackFromGame(platform, s, games.watch(platform, kBestReplayName));
-      if (s.idle && HelpKey(platform)) BackFromGame(platform, s, games.help(platform, SelectedLimit(s)));
+      if (s.idle && wait.Pressed(Key::R)) BackFromGame(wait, s, games.watch(platform, kLastReplayName));
+      if (s.idle && wait.Pressed(Key::B)) BackFromGame(wait, s, games.watch(platform, kBestReplayName));
+      if (s.idle && HelpKey(wait)) BackFromGame(wait, s, games.help(platform, SelectedLimit(s)));
 
       // 5. An idle menu sleeps between passes instead of spinning.
-      if (s.idle) platform.Wait(kMenuPassDelayMs);
+      if (s.idle) wait.Sleep(kMenuPassDelayMs);
     }
   }
 

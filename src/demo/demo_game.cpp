@@ -1,10 +1,11 @@
 #include "demo/demo_game.h"
 
 #include "game/draw_frame.h"
-#include "game/end_game.h"
+#include "game/end_screen.h"
+#include "game/frame_requests.h"
 #include "game/frame_steps.h"
 #include "game/game_input.h"
-#include "game/game_resources.h"
+#include "game/game_start.h"
 #include "rules/piece_control.h"
 
 namespace vq {
@@ -12,13 +13,16 @@ namespace vq {
 int32_t DemoGame(Platform& platform, uint32_t seed) { return RunDemoGame(platform, true, seed, nullptr); }
 
 int32_t RunDemoGame(Platform& platform, bool search, uint32_t seed, DemoOutcome* outcome) {
+  GameResources resources = TakeGameResources(platform);
   DemoState state;
   StartDemo(platform, state, search, seed);
   // 11. A frame that ended the game has been shown in full: the end screen,
   //     without the summary and without touching the hiscore file.
-  while (!DemoFrame(platform, state)) {}
+  while (!DemoFrame(platform, resources, state)) {}
   if (outcome) *outcome = DemoOutcome{state.game.field.score, state.game.field.frame_counter};
-  return ShowEndScreen(platform, state.game);
+  const int32_t result = ShowEndScreen(platform, resources.images, state.game);
+  GiveBackGameResources(platform, resources, state.game);
+  return result;
 }
 
 void StartDemo(Platform& platform, DemoState& state, bool search, uint32_t seed) {
@@ -27,16 +31,16 @@ void StartDemo(Platform& platform, DemoState& state, bool search, uint32_t seed)
   StartAutopilot(state.autopilot, search);
 }
 
-bool DemoFrame(Platform& platform, DemoState& state) {
+bool DemoFrame(Platform& platform, const GameResources& resources, DemoState& state) {
   // What the frame takes from outside, as the interactive game reads it.
   const FrameInput input = GatherFrameInput(platform, state.game);
   UpdateDemoFrame(state, input);
   // The win message, the music and full screen it asked for.
-  CarryOutRequests(platform, state.game);
+  CarryOutRequests(platform, resources, state.game);
   // 10. Draw the frame and show it; the time field counts up. A hidden
   //     window shows nothing: only the last frame is drawn, for the end
   //     screen.
-  if (!platform.Hidden() || state.game.field.game_over) DrawFrame(platform, state.game);
+  if (!platform.Hidden() || state.game.field.game_over) DrawFrame(platform, resources.images, state.game);
   return state.game.field.game_over != 0;
 }
 

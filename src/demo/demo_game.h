@@ -5,6 +5,7 @@
 
 #include "demo/autopilot.h"
 #include "game/frame_input.h"
+#include "game/game_resources.h"
 #include "game/game_state.h"
 #include "game/play_game.h"
 #include "platform/platform.h"
@@ -33,13 +34,14 @@ int32_t DemoGame(Platform& platform, uint32_t seed);
 // the final Score and the number of frames played.
 int32_t RunDemoGame(Platform& platform, bool search, uint32_t seed, DemoOutcome* outcome);
 
-// Start-up of a demo: the game's start-up, then a decision due and target 0.
+// Start-up of a demo's logic: the game's start-up, then a decision due and
+// target 0. Its resources are taken before.
 void StartDemo(Platform& platform, DemoState& state, bool search, uint32_t seed);
 
 // One frame of the demo on the platform: its input gathered, its work done,
 // what it asked for carried out, its picture drawn and shown. Returns true
 // when the frame ended the game.
-bool DemoFrame(Platform& platform, DemoState& state);
+bool DemoFrame(Platform& platform, const GameResources& resources, DemoState& state);
 
 // The work of one demo frame, its steps in their order, on the state and the
 // input alone.

@@ -26,10 +26,10 @@ struct CellPainter {
   }
 };
 
-void DrawVisualiser(Platform& platform, const GameState& state) {
+void DrawVisualiser(Platform& platform, Image* audvis, const GameState& state) {
   for (int i = 0; i < kVisualiserBars; ++i) {
     for (int j = 0; j <= state.visualiser_bars[i]; ++j) {
-      platform.Blit(state.images.audvis, kBoardLeft + kCellSize * i, kBarBottomY - kBarBlockStep * j);
+      platform.Blit(audvis, kBoardLeft + kCellSize * i, kBarBottomY - kBarBlockStep * j);
     }
   }
 }
@@ -50,33 +50,33 @@ void DrawQueue(const CellPainter& cells, const PreviewQueue& queue) {
 
 // Four sparks around each cell the frame's sweep removed, under everything
 // drawn after them.
-void DrawSparks(Platform& platform, const GameState& state) {
+void DrawSparks(Platform& platform, Image* spark, const GameState& state) {
   for (int32_t n = 0; n < state.swept.count; ++n) {
     SparkPositions sparks = SparksAround(state.swept.index[n]);
-    for (const Point& at : sparks.at) platform.Blit(state.images.spark, at.x, at.y);
+    for (const Point& at : sparks.at) platform.Blit(spark, at.x, at.y);
   }
 }
 
 }  // namespace
 
-void DrawFrame(Platform& platform, const GameState& state) {
-  Image* const* skin = CurrentSkin(state);
+void DrawFrame(Platform& platform, const GameImages& images, const GameState& state) {
+  Image* const* skin = CurrentSkin(images, state);
   const CellPainter cells{platform, skin, platform.ImageWidth(skin[kSkinSq1]), platform.ImageHeight(skin[kSkinSq1])};
   const Playfield& field = state.field;
 
   // 1. Background of the skin on show.
   platform.Blit(skin[kSkinBg], 0, 0);
   // 2. Visualiser bars (they moved with the frame's work).
-  DrawVisualiser(platform, state);
+  DrawVisualiser(platform, images.audvis, state);
   // 3. Grid.
-  platform.Blit(state.images.grid, 150, 150);
+  platform.Blit(images.grid, 150, 150);
   // 4. HUD panel.
-  platform.Blit(state.images.hud, 0, 150);
+  platform.Blit(images.hud, 0, 150);
   // 5. The three queued pieces.
   DrawQueue(cells, field.queue);
   // 6-8. The squares were marked, the Timeline's column swept and hanging
   //      cells settled by the frame's work: the sparks of the removed cells.
-  DrawSparks(platform, state);
+  DrawSparks(platform, images.spark, state);
   // 9. Board cells.
   for (int32_t i = 0; i < kCells; ++i) cells.Draw(field.board[i], IndexX(i), IndexY(i));
   // 10. The falling piece, also above the board.
@@ -87,14 +87,14 @@ void DrawFrame(Platform& platform, const GameState& state) {
     cells.Draw(colour, at.x, at.y);
   }
   // 11. Timeline marker.
-  platform.Blit(state.images.tempo, MarkerX(field.timeline), kMarkerY);
+  platform.Blit(images.tempo, MarkerX(field.timeline), kMarkerY);
   // 12. HUD numbers; a negative value leaves its field empty.
   const int32_t seconds = state.play_time / 1000;
   const int32_t limit = state.start.time_limit;
-  DrawNumber(platform, state.images.numbers, field.level, kHudNumberX, 185);
-  DrawNumber(platform, state.images.numbers, limit == 0 ? seconds : limit - seconds, kHudNumberX, 245);
-  DrawNumber(platform, state.images.numbers, field.score, kHudNumberX, 305);
-  DrawNumber(platform, state.images.numbers, state.start.hiscore, kHudNumberX, 365);
+  DrawNumber(platform, images.numbers, field.level, kHudNumberX, 185);
+  DrawNumber(platform, images.numbers, limit == 0 ? seconds : limit - seconds, kHudNumberX, 245);
+  DrawNumber(platform, images.numbers, field.score, kHudNumberX, 305);
+  DrawNumber(platform, images.numbers, state.start.hiscore, kHudNumberX, 365);
   // 13. Show it.
   platform.Flip();
 }

@@ -21,16 +21,6 @@ void NoteWindowClosed(GameState& state) {
 
 }  // namespace
 
-bool PressedOnce(bool held, bool step_runs, bool& released) {
-  if (!held) {
-    released = true;
-    return false;
-  }
-  if (!step_runs || !released) return false;
-  released = false;
-  return true;
-}
-
 void StartGameState(GameState& state, const GameStart& start) {
   state.start = start;
   // Empty Board, the first piece, the queue (the game's first twelve random
@@ -47,9 +37,9 @@ void StartGameState(GameState& state, const GameStart& start) {
   // A key still held from the title menu (the Return that started this game,
   // say) is a press that has already acted: it pauses or toggles nothing here
   // until it has been let go.
-  state.music_key_released = !(start.held & kHeldM);
-  state.fullscreen_key_released = !(start.held & kHeldF);
-  state.pause_key_released = !(start.held & kHeldReturn);
+  state.music_key.released = !(start.held & kHeldM);
+  state.full_screen_key.released = !(start.held & kHeldF);
+  state.pause_key.released = !(start.held & kHeldReturn);
   state.window_closed = false;
   state.pauses_when_unseen = true;
   state.requests = FrameRequests{};
@@ -125,18 +115,18 @@ PieceInput PieceKeys(const FrameInput& input) {
 bool PauseDue(const GameState& state, const FrameInput& input) {
   if (state.window_closed || input.event == EventType::Quit) return false;
   if (input.focus_lost && state.pauses_when_unseen) return true;
-  return Held(input, kFrameReturn) && (state.field.frame_counter + 1) % 3 == 0 && state.pause_key_released;
+  return Held(input, kFrameReturn) && (state.field.frame_counter + 1) % 3 == 0 && state.pause_key.released;
 }
 
 void HandlePause(GameState& state, const FrameInput& input) {
   if (state.window_closed) return;  // the game is over: nothing to pause
   const bool every_third = state.field.frame_counter % 3 == 0;
-  const bool by_return = PressedOnce(Held(input, kFrameReturn), every_third, state.pause_key_released);
+  const bool by_return = state.pause_key.Act(Held(input, kFrameReturn), every_third);
   if (!by_return && !(input.focus_lost && state.pauses_when_unseen)) return;
   // Nothing was drawn while paused: the last frame stayed on screen and the
   // music played on. Only Return (or closing the window) ended the pause,
   // and that Return pauses nothing more until it has been let go.
-  state.pause_key_released = false;
+  state.pause_key.released = false;
   if (input.pause_event == EventType::None) return;
   state.event_record = input.pause_event;
   if (input.pause_event == EventType::Quit) NoteWindowClosed(state);
@@ -144,14 +134,14 @@ void HandlePause(GameState& state, const FrameInput& input) {
 
 void HandleMusicKey(GameState& state, const FrameInput& input) {
   const bool even = state.field.frame_counter % 2 == 0;
-  if (!PressedOnce(Held(input, kFrameM), even, state.music_key_released)) return;
+  if (!state.music_key.Act(Held(input, kFrameM), even)) return;
   state.music_on = 1 - state.music_on;
   state.requests.music_toggled = true;
 }
 
 void HandleFullScreenKey(GameState& state, const FrameInput& input) {
   const bool even = state.field.frame_counter % 2 == 0;
-  if (PressedOnce(Held(input, kFrameF), even, state.fullscreen_key_released)) state.requests.toggle_full_screen = true;
+  if (state.full_screen_key.Act(Held(input, kFrameF), even)) state.requests.toggle_full_screen = true;
 }
 
 void PrepareDrawing(GameState& state) {

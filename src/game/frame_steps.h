@@ -16,10 +16,6 @@ namespace vq {
 constexpr int32_t kFrameMs = 60;    // the pacing brings each interval up to this
 constexpr uint32_t kPauseMs = 500;  // a pause, and the end screen's Return, wait this long first
 
-// A key that acts once per press on the frames its step runs: true on the
-// first such frame on which it is held after having been seen released.
-bool PressedOnce(bool held, bool step_runs, bool& released);
-
 // Start-up of the game's logic from its start values: the playfield (its
 // twelve queue draws first), the clock, the latch, the keys held at the
 // start and the sixteen visualiser bars. Images and music are the loop's.

@@ -3,6 +3,7 @@
 #include <initializer_list>
 
 #include "game/frame_steps.h"
+#include "game/screen_wait.h"
 
 namespace vq {
 
@@ -67,16 +68,11 @@ FrameInput GatherFrameInput(Platform& platform, const GameState& state) {
 }
 
 EventType WaitForReturn(Platform& platform) {
-  EventType last = EventType::None;
-  for (;;) {
-    EventType taken = EventType::None;
-    if (platform.PollEvent(&taken)) last = taken;
-    if (last == EventType::Quit || platform.KeyHeld(Key::Return)) break;
-    platform.Wait(kIdlePollMs);
-  }
+  ScreenWait wait(platform);
+  while (wait.Look() && !wait.Held(Key::Return)) wait.Sleep(kIdlePollMs);
   // The focus lost while the game waited is no reason to pause it again.
   platform.TakeFocusLoss();
-  return last;
+  return wait.LastEvent();
 }
 
 }  // namespace vq

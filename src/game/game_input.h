@@ -20,10 +20,11 @@ FrameInput GatherFrameInput(Platform& platform, const GameState& state);
 // game: they belong to the title menu.
 void ForgetInputBeforeTheGame(Platform& platform);
 
-// Waits until Return is held or the window is closed, taking the events as
+// Waits until Return is held or the program is to end, taking the events as
 // they come and sleeping between two looks (longer while the window is
 // hidden); returns the last event taken (None when none came, Quit when the
-// window was closed). A loss of the window's focus meanwhile is forgotten.
+// window was closed or a signal came). A loss of the window's focus meanwhile
+// is forgotten.
 EventType WaitForReturn(Platform& platform);
 
 }  // namespace vq

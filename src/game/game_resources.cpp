@@ -4,10 +4,6 @@
 #include <cstdlib>
 
 #include "draw/image_loading.h"
-#include "game/data_files.h"
-#include "game/frame_steps.h"
-#include "game/game_input.h"
-#include "game/hiscore_file.h"
 
 namespace vq {
 
@@ -51,64 +47,28 @@ void LoadImages(Platform& platform, GameImages& images) {
   }
 }
 
-// Images, audio and music: the platform's part of start-up.
-void TakeResources(Platform& platform, GameState& state) {
-  state = GameState{};
+}  // namespace
+
+GameResources TakeGameResources(Platform& platform) {
+  GameResources resources{};
   // Pads plugged in since the last game play in this one.
   platform.FindPads();
-  LoadImages(platform, state.images);
-  state.music_available = 1;
+  LoadImages(platform, resources.images);
+  resources.music_available = true;
   if (!platform.OpenAudio()) {
-    state.music_available = 0;
+    resources.music_available = false;
     std::printf("Unable to initialize audio: %s\n", platform.LastError());
     std::fflush(stdout);
   }
   // Loaded even without audio, so that the music is there for the next try.
-  state.music = platform.LoadMusic("bgm.ogg");
-  if (!state.music) state.music_available = 0;
+  resources.music = platform.LoadMusic("bgm.ogg");
+  if (!resources.music) resources.music_available = false;
+  return resources;
 }
 
-}  // namespace
-
-void StartGame(Platform& platform, GameState& state, int32_t time_limit, uint32_t seed) {
-  TakeResources(platform, state);
-  GameStart start{};
-  start.time_limit = time_limit;
-  start.seed = seed;
-  start.ticks = platform.Ticks();
-  start.hiscore = ReadHiscore(DataFilePath(kHiscorePath).c_str());
-  if (platform.KeyHeld(Key::Return)) start.held |= kHeldReturn;
-  if (platform.KeyHeld(Key::M)) start.held |= kHeldM;
-  if (platform.KeyHeld(Key::F)) start.held |= kHeldF;
-  ForgetInputBeforeTheGame(platform);
-  StartGameState(state, start);
-}
-
-void StartRecordedGame(Platform& platform, GameState& state, const GameStart& start) {
-  TakeResources(platform, state);
-  StartGameState(state, start);
-}
-
-void CarryOutRequests(Platform& platform, GameState& state) {
-  const FrameRequests& asked = state.requests;
-  if (asked.announce_win) {
-    std::printf("You win! Now get a job ;)\n");
-    std::fflush(stdout);
-  }
-  // A silent game only flips its flag.
-  if (asked.music_toggled && state.music_available) {
-    if (state.music_on) {
-      platform.PlayMusicLooped(state.music);
-    } else {
-      platform.HaltMusic();
-    }
-  }
-  if (asked.toggle_full_screen) platform.ToggleFullScreen();
-}
-
-void ReleaseGame(Platform& platform, GameState& state) {
-  GameImages& images = state.images;
-  Image* const* shown = CurrentSkin(state);
+void GiveBackGameResources(Platform& platform, GameResources& resources, const GameState& state) {
+  GameImages& images = resources.images;
+  Image* const* shown = CurrentSkin(images, state);
   platform.FreeImage(shown[kSkinBg]);
   platform.FreeImage(images.grid);
   for (int role = kSkinSq1; role <= kSkinSq4; ++role) platform.FreeImage(shown[role]);
@@ -127,8 +87,8 @@ void ReleaseGame(Platform& platform, GameState& state) {
   }
   images = GameImages{};
   // The platform frees the music once it has stopped.
-  platform.ReleaseMusic(state.music);
-  state.music = nullptr;
+  platform.ReleaseMusic(resources.music);
+  resources.music = nullptr;
 }
 
 }  // namespace vq

@@ -1,12 +1,13 @@
-// Everything one game keeps: the playfield, the clock readings, the keys and
-// music it handles itself, what the drawing shows, what the frame asks of the
-// loop, and its images. Created when a game starts and gone when it returns;
-// the interactive game, the demo and a replay share it.
+// Everything one game keeps, as plain data: the playfield, the clock
+// readings, the keys and music it handles itself, what the drawing shows and
+// what the frame asks of the loop. Created when a game starts and gone when
+// it returns; the interactive game, the demo and a replay share it. What the
+// game holds of the platform (its images and music) is not here but in its
+// GameResources (game_resources.h).
 #pragma once
 
 #include <cstdint>
 
-#include "platform/platform.h"
 #include "rules/input.h"
 #include "rules/playfield.h"
 #include "rules/scoring.h"
@@ -15,27 +16,6 @@
 namespace vq {
 
 constexpr int kVisualiserBars = 16;
-
-// Roles of the five images of a skin, in their load order.
-enum SkinRole : int { kSkinBg = 0, kSkinSq1, kSkinSq2, kSkinSq3, kSkinSq4, kSkinImages };
-
-// The images of a game. The fifteen are loaded in this order: grid, skin 1's
-// bg, sq1, sq2, sq3, sq4, tempo, numbers, dead, hud, spark, audvis, result,
-// place, newbest; skins 2 to 5 follow, so that a pass end only switches
-// between loaded skins.
-struct GameImages {
-  Image* grid;
-  Image* tempo;    // Timeline marker
-  Image* numbers;  // digit strip of the HUD numbers
-  Image* dead;     // end-screen overlay
-  Image* hud;      // HUD panel
-  Image* spark;
-  Image* audvis;                          // one block of a visualiser bar
-  Image* result;                          // end screen: the panel of the score and the place
-  Image* place;                           // end screen: the place's label
-  Image* new_best;                        // end screen: the banner of a new best
-  Image* skins[kSkinCount][kSkinImages];  // skins[k - 1] is skin k
-};
 
 // Keys held when a game started, as bits of GameStart::held.
 enum : uint8_t { kHeldReturn = 1, kHeldM = 2, kHeldF = 4 };
@@ -71,21 +51,19 @@ struct GameState {
   int32_t frame_time;  // ms between this frame's reading and the one before
   int32_t play_time;   // ms since start-up, pauses included
 
-  int32_t music_available;  // 0 when audio or the music file failed
-  int32_t music_on;         // the M toggle
-  Music* music;
+  int32_t music_on;  // the M toggle
 
   int32_t visualiser_bars[kVisualiserBars];
   SweepResult swept;  // the cells this frame's sweep removed: the drawing shows sparks there
 
   EventType event_record;  // the last event taken; kept across frames
 
-  // Keys that act once per press: each is true once the key has been seen
-  // released since it last acted (M, F), or since the last pause ended
-  // (Return).
-  bool music_key_released;
-  bool fullscreen_key_released;
-  bool pause_key_released;
+  // The keys the frame handles itself act once per press: M and F once seen
+  // up since they last acted, Return once seen up since the last pause
+  // ended.
+  OncePerPress music_key;
+  OncePerPress full_screen_key;
+  OncePerPress pause_key;
 
   // A request to close the window was taken: the game ends as with Escape,
   // the end screen does not wait, and the program ends afterwards.
@@ -96,11 +74,6 @@ struct GameState {
   bool pauses_when_unseen;
 
   FrameRequests requests;
-
-  GameImages images;
 };
-
-// The skin images on show.
-inline Image* const* CurrentSkin(const GameState& state) { return state.images.skins[state.field.skin - 1]; }
 
 }  // namespace vq

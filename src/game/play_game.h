@@ -20,6 +20,7 @@ enum GameResult : int32_t {
 // screen has been dismissed, kQuitProgram when the window was closed.
 int32_t PlayGame(Platform& platform, int32_t time_limit, uint32_t seed);
 
+struct GameResources;
 struct GameState;
 struct Replay;
 
@@ -27,7 +28,7 @@ struct Replay;
 // added to recording when given), its work done, what it asked for carried
 // out, and its picture drawn and shown. Returns true when the frame ended the
 // game.
-bool PlayFrame(Platform& platform, GameState& state, Replay* recording = nullptr);
+bool PlayFrame(Platform& platform, const GameResources& resources, GameState& state, Replay* recording = nullptr);
 
 // The work of one frame, steps 1 to 20 in their order, on the state and the
 // input alone: the same input always gives the same game.

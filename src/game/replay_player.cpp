@@ -8,11 +8,12 @@
 
 #include "game/data_files.h"
 #include "game/draw_frame.h"
-#include "game/end_game.h"
+#include "game/end_screen.h"
 #include "game/frame_steps.h"
 #include "game/game_input.h"
 #include "game/game_resources.h"
 #include "game/play_game.h"
+#include "game/screen_wait.h"
 
 namespace vq {
 
@@ -22,34 +23,27 @@ namespace {
 // waits for a frame's time to come.
 constexpr uint32_t kWatchPollMs = 10;
 
-// The watcher's own keys and music, apart from the recorded game's.
-struct Watcher {
-  bool return_released = false;  // the R, B or Return that started the watch is still down
-  bool m_released = false;
-  bool f_released = false;
-  bool music_on = false;
-  bool stop = false;
-  uint32_t paused_for = 0;  // ms the watcher paused: the recorded pace resumes after them
-};
-
-void WatchKeys(Platform& platform, Watcher& watcher, GameState& state) {
-  for (EventType taken; platform.PollEvent(&taken);) {
-    if (taken == EventType::Quit) state.window_closed = watcher.stop = true;
+// The watcher's own keys, apart from the recorded game's, between two frames:
+// Escape ends the watch, Return pauses it until Return comes again, and the
+// ms it paused are added to paused_for, after which the recorded pace
+// resumes; F and M are the wait's. False when the watch ends; a request to
+// end the program ends it as a closed window ends a game.
+bool WatchKeys(Platform& platform, ScreenWait& wait, GameState& state, uint32_t& paused_for) {
+  if (!wait.Look()) {
+    state.window_closed = true;
+    return false;
   }
-  if (HeldOrPressed(platform, Key::Escape)) watcher.stop = true;
-  if (watcher.stop) return;
-  if (PressedOnce(HeldOrPressed(platform, Key::Return), true, watcher.return_released)) {
+  if (wait.HeldOrPressed(Key::Escape)) return false;
+  if (wait.Pressed(Key::Return)) {
     const uint32_t from = platform.Ticks();
     platform.Delay(kPauseMs);
-    if (WaitForReturn(platform) == EventType::Quit) state.window_closed = watcher.stop = true;
-    watcher.paused_for += platform.Ticks() - from;
+    if (WaitForReturn(platform) == EventType::Quit) {
+      state.window_closed = true;
+      return false;
+    }
+    paused_for += platform.Ticks() - from;
   }
-  if (PressedOnce(platform.KeyHeld(Key::M), true, watcher.m_released)) {
-    watcher.music_on = !watcher.music_on;
-    if (state.music_available && watcher.music_on) platform.PlayMusicLooped(state.music);
-    if (state.music_available && !watcher.music_on) platform.HaltMusic();
-  }
-  if (PressedOnce(platform.KeyHeld(Key::F), true, watcher.f_released)) platform.ToggleFullScreen();
+  return true;
 }
 
 // How a game played again to its end differs from its file; "" when it
@@ -102,14 +96,21 @@ ReplayStatus LoadReplay(int folder, const char* path, Replay* replay, ReplayChec
 }
 
 int32_t WatchReplay(Platform& platform, const Replay& replay) {
+  GameResources resources = TakeGameResources(platform);
   GameState state;
-  StartRecordedGame(platform, state, replay.start);
-  Watcher watcher;
+  StartGameState(state, replay.start);
+  // The recorded game's music and full-screen keys were its player's; the
+  // watcher has keys of their own. The R, B or Return that started the watch
+  // is no press here.
+  ScreenWait wait(platform, WaitKeys{true, resources.music_available ? resources.music : nullptr});
+  wait.ForgetPresses();
+  uint32_t paused_for = 0;
+  bool watching = true;
   const uint32_t watch_start = platform.Ticks();
   ReplayCursor cursor = StartReading(replay);
   FrameInput input{}, next{};
   bool more = ReadFrame(replay, cursor, &next);
-  while (more && !state.field.game_over && !watcher.stop) {
+  while (more && !state.field.game_over && watching) {
     input = next;
     more = ReadFrame(replay, cursor, &next);
     // The frame's work comes when it came in the game: after its clock
@@ -118,23 +119,23 @@ int32_t WatchReplay(Platform& platform, const Replay& replay) {
     uint32_t due = input.ticks - replay.start.ticks + PacingSleep(state, input.ticks);
     if (input.paused && more) due = next.ticks - replay.start.ticks;
     for (;;) {
-      WatchKeys(platform, watcher, state);
-      const uint32_t now = platform.Ticks() - watch_start - watcher.paused_for;
-      if (watcher.stop || static_cast<int32_t>(due - now) <= 0) break;
-      platform.Wait(std::min(due - now, kWatchPollMs));
+      watching = WatchKeys(platform, wait, state, paused_for);
+      const uint32_t now = platform.Ticks() - watch_start - paused_for;
+      if (!watching || static_cast<int32_t>(due - now) <= 0) break;
+      wait.Sleep(std::min(due - now, kWatchPollMs));
     }
-    if (watcher.stop) break;
-    // The recorded game's music and full-screen keys were its player's; only
-    // the watcher's act now.
+    if (!watching) break;
     UpdatePlayFrame(state, input);
     // A hidden window shows nothing: only the last frame is drawn, for the
     // end screen.
-    if (!platform.Hidden() || state.field.game_over) DrawFrame(platform, state);
+    if (!platform.Hidden() || state.field.game_over) DrawFrame(platform, resources.images, state);
   }
   // The place belonged to the game when it was played: the watch tells the
   // score alone.
-  const EndResult told{state.field.score, 0};
-  return ShowEndScreen(platform, state, &told);
+  const EndResult told{state.field.score, 0, false};
+  const int32_t result = ShowEndScreen(platform, resources.images, state, &told);
+  GiveBackGameResources(platform, resources, state);
+  return result;
 }
 
 int32_t WatchKeptReplay(Platform& platform, const char* name) {

@@ -33,10 +33,17 @@ void FakePlatform::Delay(uint32_t ms) {
 bool FakePlatform::PollEvent(EventType* record) {
   if (++polls > poll_budget) throw FakeRunaway("poll budget exhausted");
   if (on_poll) on_poll(*this);
+  // Once a request to end the program came, it is all a poll reports, as
+  // SDL's does after a signal.
+  if (quit_taken_) {
+    *record = EventType::Quit;
+    return true;
+  }
   if (input_.TakePadEvent(record)) return true;
   if (events.empty()) return false;
   *record = events.front();
   events.pop_front();
+  quit_taken_ = *record == EventType::Quit;
   return true;
 }
 

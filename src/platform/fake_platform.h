@@ -47,9 +47,9 @@ class FakePlatform : public Platform {
   uint32_t now = 0;  // the virtual clock, in ms
   std::time_t wall_time = 1700000000;
   std::array<bool, static_cast<int>(Key::Count)> keys{};  // held keys
-  std::deque<EventType> events;                           // pending events
-  std::set<std::string> missing;                          // paths that fail to load
-  std::map<std::string, std::pair<int, int>> sizes;       // image sizes by path
+  std::deque<EventType> events;                      // pending events; once a Quit is taken, every poll reports Quit
+  std::set<std::string> missing;                     // paths that fail to load
+  std::map<std::string, std::pair<int, int>> sizes;  // image sizes by path
   bool audio_ok = true;
   bool hidden = false;  // the window is minimised: Wait sleeps longer
   bool music_file_ok = true;
@@ -134,6 +134,7 @@ class FakePlatform : public Platform {
  private:
   KeyInput input_;
   bool focus_lost_ = false;
+  bool quit_taken_ = false;
   std::set<Image*> live_;
   std::set<Music*> live_music_;
   Music* playing_ = nullptr;

@@ -62,8 +62,10 @@ class Platform {
   // *record only when there was one (returns true then). Mouse and window
   // events are never queued; a pad's buttons and sticks come as the key
   // events of the keys they stand for; a request to end the program (the
-  // window closed, SIGTERM, SIGINT, SIGHUP) comes as Quit. KeyHeld reads the keyboard and the pads as of the
-  // last poll. TakePress is true once for each press of the key (or of a pad
+  // window closed, SIGTERM, SIGINT, SIGHUP) comes as Quit, and once it came
+  // it may be all that every later poll reports: a loop that takes events
+  // "while there are any" must stop at the first Quit. KeyHeld reads the
+  // keyboard and the pads as of the last poll. TakePress is true once for each press of the key (or of a pad
   // control that stands for it) since it was last taken, also when the key
   // was let go again before the poll.
   virtual bool PollEvent(EventType* record) = 0;

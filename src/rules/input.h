@@ -18,4 +18,20 @@ struct PieceInput {
   bool rearm = false;  // any Ctrl or Alt key: re-arms the MoveLatch
 };
 
+// A key that acts once per press: it acts on the first look at which it is
+// held and may act, once it has been seen up since it last acted.
+struct OncePerPress {
+  bool released = true;
+
+  bool Act(bool held, bool may_act = true) {
+    if (!held) {
+      released = true;
+      return false;
+    }
+    if (!may_act || !released) return false;
+    released = false;
+    return true;
+  }
+};
+
 }  // namespace vq

@@ -47,8 +47,9 @@ TEST_F(DemoTest, FirstDecisionInFrameOneTakesARandomColumn) {
     for (uint32_t seed = 1; seed <= 40; ++seed) {
       FakePlatform fake;
       DemoState state;
+      const GameResources resources = TakeGameResources(fake);
       StartDemo(fake, state, search, seed);
-      DemoFrame(fake, state);
+      DemoFrame(fake, resources, state);
       const int32_t goal = state.autopilot.target - 144;
       ASSERT_EQ(state.autopilot.decision_pending, 0);
       ASSERT_TRUE(goal >= 0 && goal < 16) << state.autopilot.target;
@@ -62,6 +63,7 @@ TEST_F(DemoTest, FirstDecisionInFrameOneTakesARandomColumn) {
 
 TEST_F(DemoTest, OneColourPieceComesStraightDownItsOwnColumn) {
   DemoState state;
+  const GameResources resources = TakeGameResources(fake_);
   StartDemo(fake_, state, true, 9);
   for (int32_t& colour : state.game.field.piece.colour) colour = 2;
 
@@ -71,7 +73,7 @@ TEST_F(DemoTest, OneColourPieceComesStraightDownItsOwnColumn) {
   const int32_t rows[] = {-1, 0, 0, 1, 1, 2, 2, 3, 3, 5, 5, 6, 6, 7, 7, 8, 8, 9, 9};
   for (int frame = 1; frame <= 19; ++frame) {
     SCOPED_TRACE(frame);
-    DemoFrame(fake_, state);
+    DemoFrame(fake_, resources, state);
     const Piece& piece = state.game.field.piece;
     const int32_t expected_bottom_left = rows[frame - 1] * 16 + 8;
     EXPECT_EQ(piece.pos[2], expected_bottom_left);
@@ -80,7 +82,7 @@ TEST_F(DemoTest, OneColourPieceComesStraightDownItsOwnColumn) {
     EXPECT_EQ(state.autopilot.target, 152);
     EXPECT_EQ(state.autopilot.decision_pending, 1);
   }
-  DemoFrame(fake_, state);  // frame 20: locked, and the next piece is in
+  DemoFrame(fake_, resources, state);  // frame 20: locked, and the next piece is in
   const Playfield& field = state.game.field;
   EXPECT_EQ(field.piece.pos[0], kSpawnTopLeft);
   EXPECT_EQ(state.autopilot.decision_pending, 1);
@@ -92,12 +94,13 @@ TEST_F(DemoTest, EveryLockAsksForADecisionAndOnlyALockDoes) {
     SCOPED_TRACE(search ? "with the search" : "random column only");
     FakePlatform fake;
     DemoState state;
+    const GameResources resources = TakeGameResources(fake);
     StartDemo(fake, state, search, 21);
     int locks = 0;
     for (int frame = 1; frame <= 600 && !state.game.field.game_over; ++frame) {
       const int32_t top_left_before = state.game.field.piece.pos[0];
       const int32_t pending_before = state.autopilot.decision_pending;
-      DemoFrame(fake, state);
+      DemoFrame(fake, resources, state);
       const bool locked =
           frame % 10 == 0 && top_left_before != kSpawnTopLeft && state.game.field.piece.pos[0] == kSpawnTopLeft;
       if (locked) {
@@ -121,9 +124,10 @@ TEST_F(DemoTest, PieceKeysDoNothing) {
   auto play = [](FakePlatform& fake) {
     std::vector<Frame> frames;
     DemoState state;
+    const GameResources resources = TakeGameResources(fake);
     StartDemo(fake, state, true, 33);
     for (int frame = 1; frame <= 400; ++frame) {
-      DemoFrame(fake, state);
+      DemoFrame(fake, resources, state);
       const Playfield& field = state.game.field;
       frames.push_back({std::vector<int32_t>(field.piece.pos, field.piece.pos + 4),
                         std::vector<int32_t>(field.board, field.board + kCells)});
@@ -154,13 +158,14 @@ TEST_F(DemoTest, PieceKeysDoNothing) {
 // nothing but its last frame, for the end screen.
 TEST_F(DemoTest, GoesOnUnseenDrawingNothing) {
   DemoState demo;
+  const GameResources resources = TakeGameResources(fake_);
   StartDemo(fake_, demo, true, 3);
   for (int frame = 1; frame <= 40; ++frame) {
     if (frame == 5) fake_.LoseFocus();
     fake_.hidden = frame >= 20;
     if (frame == 40) fake_.Press(Key::Escape);
     fake_.ClearBlits();
-    DemoFrame(fake_, demo);
+    DemoFrame(fake_, resources, demo);
     EXPECT_EQ(fake_.blits.empty(), frame >= 20 && frame < 40) << "frame " << frame;
   }
   EXPECT_EQ(std::count(fake_.delays.begin(), fake_.delays.end(), 500u), 0);  // no pause

@@ -13,9 +13,11 @@
 #include <vector>
 
 #include "draw/board_geometry.h"
-#include "game/end_game.h"
+#include "game/end_screen.h"
+#include "game/game_results.h"
 #include "game/frame_steps.h"
 #include "game/game_resources.h"
+#include "game/game_start.h"
 #include "game/game_state.h"
 #include "game_run.h"
 #include "rules/timeline.h"
@@ -133,6 +135,7 @@ TEST_F(PlayGameTest, PieceKeysThroughARealFrame) {
     SCOPED_TRACE(c.what);
     FakePlatform fake;
     GameState state;
+    const GameResources resources = TakeGameResources(fake);
     StartGame(fake, state, 0, 1);
     for (int32_t i = 83; i < kCells; i += kColumns) state.field.board[i] = kColourTwo;
     state.field.piece = Piece{{36, 37, 52, 53}, {1, 1, 2, 1}};
@@ -141,7 +144,7 @@ TEST_F(PlayGameTest, PieceKeysThroughARealFrame) {
     for (Key k : c.held) fake.Press(k);
     if (c.taken != E::None) fake.events.push_back(c.taken);
 
-    ASSERT_FALSE(PlayFrame(fake, state));
+    ASSERT_FALSE(PlayFrame(fake, resources, state));
 
     const Piece& piece = state.field.piece;
     EXPECT_EQ(piece.pos[kTopLeft], c.top_left);
@@ -149,7 +152,7 @@ TEST_F(PlayGameTest, PieceKeysThroughARealFrame) {
     EXPECT_EQ(std::vector<int32_t>(piece.colour, piece.colour + 4), c.colours);
     EXPECT_EQ(state.field.move_latch, c.latch_after);
     fake.Press(Key::Return);
-    ShowEndScreen(fake, state);
+    ShowEndScreen(fake, resources.images, state);
   }
 }
 
@@ -173,18 +176,19 @@ TEST_F(PlayGameTest, TapsBetweenFramesActOnce) {
     SCOPED_TRACE(static_cast<int>(c.tapped));
     FakePlatform fake;
     GameState state;
+    const GameResources resources = TakeGameResources(fake);
     StartGame(fake, state, 0, 1);
     state.field.piece = Piece{{36, 37, 52, 53}, {1, 1, 2, 1}};
     state.field.move_latch = c.latch;
     fake.Tap(c.tapped);
-    EXPECT_EQ(PlayFrame(fake, state), c.over);
+    EXPECT_EQ(PlayFrame(fake, resources, state), c.over);
     EXPECT_EQ(state.field.piece.pos[kTopLeft], c.top_left);
     state.field.move_latch = 1;
-    PlayFrame(fake, state);
+    PlayFrame(fake, resources, state);
     EXPECT_EQ(state.field.piece.pos[kTopLeft], c.top_left);
     EXPECT_EQ(std::vector<int32_t>(state.field.piece.colour, state.field.piece.colour + 4), c.colours);
     fake.Press(Key::Return);
-    ShowEndScreen(fake, state);
+    ShowEndScreen(fake, resources.images, state);
   }
 }
 
@@ -226,6 +230,7 @@ TEST_F(PlayGameTest, PacingAlternatesWorkTimeAndSixty) {
 TEST_F(PlayGameTest, PlayTimeIsTheLatestReadingMinusTheStart) {
   FakePlatform fake;
   GameState state;
+  const GameResources resources = TakeGameResources(fake);
   StartGame(fake, state, 0, 1);
   const uint32_t start = fake.tick_readings.back();
   const uint32_t work[] = {3, 80, 0, 59, 61, 17, 200, 1};
@@ -244,7 +249,7 @@ TEST_F(PlayGameTest, PlayTimeIsTheLatestReadingMinusTheStart) {
       fake.on_poll = nullptr;
       fake.Release(Key::Return);
     }
-    ASSERT_FALSE(PlayFrame(fake, state));
+    ASSERT_FALSE(PlayFrame(fake, resources, state));
     EXPECT_EQ(static_cast<uint32_t>(state.play_time), fake.tick_readings.back() - start) << "frame " << n;
   }
   EXPECT_GE(state.play_time, 2000);
@@ -445,8 +450,9 @@ TEST_F(PlayGameTest, PlayingMusicOutlivesTheGame) {
 TEST_F(PlayGameTest, FirstFrameShowsTheStateOfTheGame) {
   FakePlatform fake;
   GameState state;
+  const GameResources resources = TakeGameResources(fake);
   StartGame(fake, state, 0, 4242);
-  ASSERT_FALSE(PlayFrame(fake, state));
+  ASSERT_FALSE(PlayFrame(fake, resources, state));
 
   std::vector<std::string> layers;
   std::vector<Blit> cells;
@@ -496,13 +502,14 @@ TEST_F(PlayGameTest, FirstFrameShowsTheStateOfTheGame) {
 TEST_F(PlayGameTest, VisualiserBarsStepFromMinusTwoToPlusFour) {
   FakePlatform fake;
   GameState state;
+  const GameResources resources = TakeGameResources(fake);
   StartGame(fake, state, 0, 1);
   std::vector<int> before(16, -1);
   std::set<int> steps[2];  // by frame parity; only steps that did not fall back to 0
   for (int n = 1; n <= 600; ++n) {
     fake.ClearBlits();
     std::copy(kSpawnPositions, kSpawnPositions + 4, state.field.piece.pos);  // the game goes on
-    ASSERT_FALSE(PlayFrame(fake, state));
+    ASSERT_FALSE(PlayFrame(fake, resources, state));
     std::vector<int> heights(16, -1);
     for (const Blit& b : fake.blits) {
       if (b.image == "gfx/audvis.png") ++heights[static_cast<size_t>((b.x - 156) / 30)];
@@ -523,6 +530,7 @@ TEST_F(PlayGameTest, VisualiserBarsStepFromMinusTwoToPlusFour) {
 TEST_F(PlayGameTest, SparksOfRemovedCellsLieBetweenQueueAndCells) {
   FakePlatform fake;
   GameState state;
+  const GameResources resources = TakeGameResources(fake);
   StartGame(fake, state, 0, 1);
   // A square of colour two in columns 0 and 1 of the bottom rows, and a
   // colour-one cell above it in column 0.
@@ -530,7 +538,7 @@ TEST_F(PlayGameTest, SparksOfRemovedCellsLieBetweenQueueAndCells) {
   state.field.board[112] = kColourOne;
   fake.ClearBlits();
 
-  ASSERT_FALSE(PlayFrame(fake, state));  // the Timeline stands on column 0
+  ASSERT_FALSE(PlayFrame(fake, resources, state));  // the Timeline stands on column 0
 
   std::vector<Blit>& blits = fake.blits;
   std::vector<size_t> sparks;
@@ -575,6 +583,7 @@ TEST_F(PlayGameTest, SparksOfRemovedCellsLieBetweenQueueAndCells) {
 TEST_F(PlayGameTest, SkinSwitchFrameShowsTheNewSkin) {
   FakePlatform fake;
   GameState state;
+  const GameResources resources = TakeGameResources(fake);
   StartGame(fake, state, 0, 1);
   const size_t loads = fake.loads.size();
   state.field.score = 95;
@@ -585,7 +594,7 @@ TEST_F(PlayGameTest, SkinSwitchFrameShowsTheNewSkin) {
   state.field.board[151] = kMarkedTwo;
   fake.ClearBlits();
 
-  ASSERT_FALSE(PlayFrame(fake, state));
+  ASSERT_FALSE(PlayFrame(fake, resources, state));
 
   EXPECT_EQ(fake.loads.size(), loads);
   std::vector<std::string> skin_images;
@@ -713,14 +722,15 @@ TEST_F(PlayGameTest, HiscoreRules) {
     if (c.before) WriteFile("hiscore.dat", c.before);
     GameRun shown;
     GameState state;
+    const GameResources resources = TakeGameResources(shown.fake);
     StartGame(shown.fake, state, c.time_limit, 1);
-    ASSERT_FALSE(PlayFrame(shown.fake, state));
+    ASSERT_FALSE(PlayFrame(shown.fake, resources, state));
     EXPECT_EQ(shown.HudNumber(1, 365), c.hud);
     state.field.score = c.score;
     shown.fake.Press(Key::Return);
     ::testing::internal::CaptureStdout();
     Replay unrecorded{};
-    c.summary ? EndPlayGame(shown.fake, state, unrecorded) : ShowEndScreen(shown.fake, state);
+    c.summary ? EndPlayGame(shown.fake, resources, state, unrecorded) : ShowEndScreen(shown.fake, resources.images, state);
     EXPECT_EQ(::testing::internal::GetCapturedStdout(),
               c.summary ? "You have perished\nSeconds Played: 0\nFinal Score: " + std::to_string(c.score) + "\n" : "");
     if (c.after) {
@@ -754,15 +764,16 @@ TEST_F(PlayGameTest, EndScreenTellsThePlaceAndANewBest) {
     WriteFile("records.txt", c.before);
     GameRun shown;
     GameState state;
+    const GameResources resources = TakeGameResources(shown.fake);
     StartGame(shown.fake, state, std::max(c.time_limit, 0), 1);
-    PlayFrame(shown.fake, state);
+    PlayFrame(shown.fake, resources, state);
     state.field.score = 7;
     state.play_time = 3400;
     shown.fake.Press(Key::Return);
     shown.fake.ClearBlits();
     ::testing::internal::CaptureStdout();
     Replay unrecorded{};
-    c.time_limit >= 0 ? EndPlayGame(shown.fake, state, unrecorded) : ShowEndScreen(shown.fake, state);
+    c.time_limit >= 0 ? EndPlayGame(shown.fake, resources, state, unrecorded) : ShowEndScreen(shown.fake, resources.images, state);
     ::testing::internal::GetCapturedStdout();
     std::string told = " ";
     for (const Blit& b : shown.fake.blits) {

@@ -8,8 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "game/end_game.h"
+#include "game/end_screen.h"
+#include "game/game_results.h"
 #include "game/game_resources.h"
+#include "game/game_start.h"
 #include "game/replay_player.h"
 #include "game_run.h"
 
@@ -18,13 +20,15 @@ namespace {
 
 using ReplayTest = InTempDir;
 
-// What a platform showed at each flip: when, and every blit of the frame.
+// What a platform showed at each flip that drew: when, and every blit of the
+// frame.
 struct Shown {
   std::vector<uint32_t> at;
   std::vector<std::vector<Blit>> frames;
 };
 void RecordFlips(FakePlatform& fake, Shown& shown) {
   fake.on_flip = [&shown](FakePlatform& f) {
+    if (f.blits.empty()) return;  // the picture shown again after F
     shown.at.push_back(f.now);
     shown.frames.push_back(f.blits);
     f.ClearBlits();
@@ -107,15 +111,15 @@ TEST_F(ReplayTest, TheWatcherPausesSwitchesAndEnds) {
   RecordFlips(watch, shown);
   watch.on_poll = [&shown](FakePlatform& f) {
     const size_t frame = shown.frames.size();
-    // A pause held through its 500 ms after frame 10; one of 3 s after frame 20.
+    // A pause held through its 500 ms after frame 10; one of 3 s after frame
+    // 20; Return again at the end screen.
     const uint32_t since = frame == 20 ? f.now - shown.at[19] : 0;
-    const bool held = frame == 10 || (frame == 20 && (since < 100 || since >= 3000));
-    held ? f.Press(Key::Return) : f.Release(Key::Return);
-    for (Key k : {Key::F, Key::M, Key::Escape}) f.Release(k);
-    if (frame == 5 || frame == 6) f.Press(Key::F);
-    if (frame == 8) f.Press(Key::M);
-    if (frame == 60) f.Press(Key::Escape);
-    if (frame > 60) f.Press(Key::Return);  // at the end screen
+    const std::pair<Key, bool> held[] = {
+        {Key::Return, frame == 10 || (frame == 20 && (since < 100 || since >= 3000)) || frame > 60},
+        {Key::F, frame == 5 || frame == 6},
+        {Key::M, frame == 8},
+        {Key::Escape, frame == 60}};
+    for (const auto& [key, down] : held) down ? f.Press(key) : f.Release(key);
   };
   EXPECT_EQ(WatchReplay(watch, replay), kBackToMenu);
   EXPECT_EQ(watch.fullscreen_toggles, 1);
@@ -144,15 +148,16 @@ TEST_F(ReplayTest, OnlyWholeGamesAreKeptAndOnlyUntimedOnesAsTheBest) {
   std::remove("last.vqreplay");
   timed.fake.keys = {};
   GameState state;
+  const GameResources resources = TakeGameResources(timed.fake);
   StartGame(timed.fake, state, 0, 1);
-  ASSERT_FALSE(PlayFrame(timed.fake, state));  // a frame before the recording began
+  ASSERT_FALSE(PlayFrame(timed.fake, resources, state));  // a frame before the recording began
   Replay late;
   StartRecording(late, state.start);
   timed.fake.Press(Key::Escape);
-  ASSERT_TRUE(PlayFrame(timed.fake, state, &late));
+  ASSERT_TRUE(PlayFrame(timed.fake, resources, state, &late));
   timed.fake.Press(Key::Return);
   ::testing::internal::CaptureStdout();
-  EndPlayGame(timed.fake, state, late);
+  EndPlayGame(timed.fake, resources, state, late);
   ::testing::internal::GetCapturedStdout();
   EXPECT_FALSE(Exists("last.vqreplay"));
   EXPECT_EQ(ReadFile("hiscore.dat"), "0\n");

@@ -13,8 +13,9 @@
 
 #include "demo/demo_game.h"
 #include "frame_checks.h"
-#include "game/end_game.h"
+#include "game/end_screen.h"
 #include "game/game_resources.h"
+#include "game/game_start.h"
 #include "game/replay.h"
 #include "heap_counter.h"
 #include "platform/fake_platform.h"
@@ -99,6 +100,7 @@ TEST(DemoSoak, GameAfterGameStaysSoundFrameAfterFrame) {
     const bool search = games % 2 == 0;
     const int64_t cap = search ? std::max<int64_t>(target / 4, 1000) : target;
     DemoState state;
+    GameResources resources = TakeGameResources(fake);
     StartDemo(fake, state, search, static_cast<uint32_t>(games + 1));
     GameLedger ledger;
     const uint32_t start_tick = state.game.tick_a;
@@ -111,7 +113,7 @@ TEST(DemoSoak, GameAfterGameStaysSoundFrameAfterFrame) {
       if (n >= cap) fake.Press(Key::Escape);
       const Before before{state.game.field, fake.flips};
       const int64_t allocations = CountHeap().allocations;
-      over = DemoFrame(fake, state);
+      over = DemoFrame(fake, resources, state);
       if (CountHeap().allocations != allocations) ++allocating;
       ++frames;
       ledger.Book(before.field, state.game.field, test::RemovedBySparks(fake));
@@ -121,7 +123,8 @@ TEST(DemoSoak, GameAfterGameStaysSoundFrameAfterFrame) {
     }
     fake.keys = {};
     fake.Press(Key::Return);
-    ShowEndScreen(fake, state.game);
+    ShowEndScreen(fake, resources.images, state.game);
+    GiveBackGameResources(fake, resources, state.game);
     fake.keys = {};
     ASSERT_EQ(fake.LiveImages(), 0) << "images left loaded after game " << games + 1;
     ASSERT_EQ(fake.LiveMusic(), fake.music_playing ? 1 : 0) << "music left behind by game " << games + 1;
@@ -158,6 +161,7 @@ TEST(DemoSoak, ARecordedFrameAllocatesNothing) {
   fake.poll_budget = LONG_MAX;
   test::ReserveRecords(fake);
   GameState state;
+  const GameResources resources = TakeGameResources(fake);
   StartGame(fake, state, 0, 7);
   Replay recording;
   StartRecording(recording, state.start);
@@ -168,14 +172,14 @@ TEST(DemoSoak, ARecordedFrameAllocatesNothing) {
     if (n % 3 == 0) fake.events.push_back(n % 2 ? EventType::KeyDown : EventType::KeyUp);
     test::ClearRecords(fake);
     const int64_t allocations = CountHeap().allocations;
-    PlayFrame(fake, state, &recording);
+    PlayFrame(fake, resources, state, &recording);
     if (CountHeap().allocations != allocations) ++allocating;
   }
   EXPECT_EQ(allocating, 0) << "recorded frames that allocated memory";
   EXPECT_EQ(recording.frame_count, state.field.frame_counter);
   fake.keys = {};
   fake.Press(Key::Return);
-  ShowEndScreen(fake, state);
+  ShowEndScreen(fake, resources.images, state);
 }
 
 }  // namespace

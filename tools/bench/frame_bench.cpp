@@ -10,7 +10,7 @@
 #include "app/program_directory.h"
 #include "bench_args.h"
 #include "demo/demo_game.h"
-#include "game/end_game.h"
+#include "game/end_screen.h"
 #include "platform/sdl_platform.h"
 
 namespace vq {
@@ -106,23 +106,27 @@ Timing Measure(BenchSdlPlatform& platform, int frames) {
   times.reserve(static_cast<size_t>(frames));
   platform.flip_times.reserve(static_cast<size_t>(kWarmUpFrames + frames));
   DemoState* state = new DemoState;
+  GameResources resources = TakeGameResources(platform);
   StartDemo(platform, *state, true, seed);
   for (int n = 0; n < kWarmUpFrames + frames; ++n) {
     if (n == kWarmUpFrames) platform.flip_times.clear();
     const Clock::time_point start = Clock::now();
-    const bool over = DemoFrame(platform, *state);
+    const bool over = DemoFrame(platform, resources, *state);
     const Clock::time_point end = Clock::now();
     ++platform.frames;
     if (n >= kWarmUpFrames) times.push_back(Micros(end - start));
     if (over) {
       platform.end_game = true;
-      ShowEndScreen(platform, state->game);
+      ShowEndScreen(platform, resources.images, state->game);
+      GiveBackGameResources(platform, resources, state->game);
       platform.end_game = false;
+      resources = TakeGameResources(platform);
       StartDemo(platform, *state, true, ++seed);
     }
   }
   platform.end_game = true;
-  ShowEndScreen(platform, state->game);
+  ShowEndScreen(platform, resources.images, state->game);
+  GiveBackGameResources(platform, resources, state->game);
   delete state;
   return Timing{Percentile(times, 0.5), Percentile(times, 0.99), Percentile(platform.flip_times, 0.5)};
 }
