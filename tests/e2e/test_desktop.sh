@@ -3,8 +3,9 @@
 # openbox: the display ending under it in every state (ten times in a running
 # game) ends it within 2 s with one line and status 1; another window taking
 # the focus, and minimising, pause a game until Return, and minimised it
-# draws nothing and idles; SIGTERM, SIGINT and SIGHUP end it as closing the
-# window does; the window is as large as the screen allows in whole multiples
+# draws nothing and idles; SIGTERM, SIGINT and SIGHUP end every screen (menu,
+# game, pause, end screen, help, a watched replay, Demo) within 1 s as closing
+# the window does; the window is as large as the screen allows in whole multiples
 # of 800x600, its pixels sharp.
 # Usage: bash test_desktop.sh <path-to-velquadro> <source-dir>
 set -euo pipefail
@@ -28,6 +29,7 @@ to_state() {  # to_state <state>: from the title menu
     pause) to_state game && hold Return 0.3 && within 3 frozen_for 0.5 ;;
     end) to_state game && hold Escape 0.15 && wait_for overlay ;;
     demo) tap_until_arrow Down 2 && hold Return 0.1 && within 3 changes_within 0.25 ;;
+    help) hold F1 0.1 && wait_for help 0 ;;
     full) to_state game && f_until 1920x1080 ;;
     menu) true ;;
   esac
@@ -111,16 +113,29 @@ stop_program "$pid"
 stop_process "$other_pid"
 
 # --- signals --------------------------------------------------------------------
+# Every screen ends on each signal as on a closed window: a game (paused or on
+# its end screen too) prints its summary and keeps its hiscore first.
+start_watch() {  # a replay watched from the command line, once its frames run
+  "$game/velquadro" --replay "$source_dir/tests/replays/new_skin.vqreplay" >"$work/out.txt" 2>"$work/err.txt" &
+  pid=$!
+  pids+=("$pid")
+  wait_window "$work/err.txt"
+  within 3 changes_within 0.25
+}
 for signal in TERM INT HUP; do
-  for state in menu game; do
-    rm -f "$game/hiscore.dat"
-    start_program
-    to_state "$state"
+  for state in menu game pause end help watch demo; do
+    rm -f "$game"/{hiscore.dat,records.txt,last.vqreplay,best.vqreplay}
+    if [[ $state == watch ]]; then
+      start_watch || echo "could not reach $state"
+    else
+      start_program
+      to_state "$state" || echo "could not reach $state"
+    fi
     kill -s "$signal" "$pid"
     gone_within 1 "$pid" || true
     check "SIG$signal in the $state: gone in ${took} ms with status 0 ($status)" test "$status" = 0
-    if [[ $state == game ]]; then
-      check "SIG$signal in a game: its summary, and hiscore.dat" \
+    if [[ $state == game || $state == pause || $state == end ]]; then
+      check "SIG$signal in the $state: its summary, and hiscore.dat" \
         bash -c "grep -q '^Final Score: 0$' '$work/out.txt' && [[ \$(cat '$game/hiscore.dat') == 0 ]]"
     fi
   done
