@@ -131,8 +131,6 @@ TEST(TitleMenu, FirstScreenShowsPlaySelectedAndThirtySeconds) {
   EXPECT_EQ(run.fake.blits.front().image, "gfx/title.png");
   EXPECT_EQ(run.fake.blits.front().x, 0);
   EXPECT_EQ(run.fake.blits.front().y, 0);
-  EXPECT_EQ(run.fake.loads,
-            (std::vector<std::string>{"gfx/title.png", "gfx/arrow.png", "gfx/numbers.png", "gfx/best.png"}));
   // Closing the window ends the menu: everything loaded is given back.
   EXPECT_EQ(run.fake.LiveImages(), 0);
   EXPECT_TRUE(run.calls.empty());
@@ -332,31 +330,6 @@ TEST(TitleMenu, EndsOnQuitOnAGameAskingAndOnAClosedWindow) {
     EXPECT_EQ(run.Screens().size(), c.screens);
     EXPECT_EQ(run.fake.LiveImages(), 0);
     EXPECT_LT(run.fake.now, c.ends_before);
-  }
-}
-
-// The pad controls a whole game does not show, and the keys they stand for;
-// the stick counts only beyond its dead zone.
-TEST(TitleMenu, PadControlsStandForKeys) {
-  const std::vector<std::pair<std::function<void(PadState&)>, std::vector<Key>>> cases = {
-      {[](PadState& p) { p.button[kPadA] = p.button[kPadX] = true; }, {Key::Up, Key::Space}},
-      {[](PadState& p) { p.button[kPadB] = p.button[kPadY] = true; }, {Key::Down}},
-      {[](PadState& p) { p.button[kPadLeftShoulder] = p.button[kPadRight] = true; }, {Key::LeftCtrl, Key::Right}},
-      {[](PadState& p) { p.hat = kHatDown | kHatLeft; }, {Key::Down, Key::Left}},
-      {[](PadState& p) { p.stick_x = kStickDeadZone, p.stick_y = -kStickDeadZone; }, {}},
-      {[](PadState& p) { p.stick_x = kStickDeadZone + 1, p.stick_y = kStickDeadZone + 1; }, {Key::Down, Key::Right}},
-      {[](PadState& p) { p.button[kPadGuide] = true; }, {}},
-  };
-  for (size_t i = 0; i < cases.size(); ++i) {
-    PadState pad;
-    cases[i].first(pad);
-    uint32_t expected = 0;
-    for (Key k : cases[i].second) expected |= KeyBit(k);
-    EXPECT_EQ(PadKeys(pad), expected) << "case " << i;
-    // Any button, or a key the pad stands for, is a press of any key (to leave the help by).
-    KeyInput input;
-    input.SetPad(0, pad);
-    EXPECT_EQ(input.TakeAnyPress(), expected != 0 || std::count(pad.button, pad.button + kPadButtons, true) > 0) << i;
   }
 }
 
