@@ -31,9 +31,9 @@ int32_t EndPlayGame(Platform& platform, const GameResources& resources, GameStat
   const bool recorded = FinishRecording(recording, state);
   if (recorded) StoreReplay(kLastReplayName, recording);
   // The place is known before the end screen shows it, and kept even if the
-  // program is stopped there.
+  // program is stopped there. A game of no points is first only of nothing.
   const int place = KeepRecord(platform, state);
-  const EndResult told{state.field.score, place, place == 1};
+  const EndResult told{state.field.score, place, place == 1 && state.field.score > 0};
 
   const int32_t result = ShowEndScreen(platform, resources.images, state, &told);
 
@@ -41,9 +41,10 @@ int32_t EndPlayGame(Platform& platform, const GameResources& resources, GameStat
     // An installed copy makes the player's data folders on its first store.
     const std::string path = DataFilePath(kHiscorePath);
     const bool stored = !path.empty() && MakeParentDirectories(path) && WriteHiscore(path.c_str(), state.field.score);
-    // The best replay goes with the hiscore: a hiscore its owner made
-    // read-only keeps its replay too.
-    if (stored && recorded) StoreReplay(kBestReplayName, recording);
+    // The best replay is the game the records list first: a game that only
+    // equals the best comes after it there. It goes with the hiscore: a
+    // hiscore its owner made read-only keeps its replay too.
+    if (stored && recorded && place == 1) StoreReplay(kBestReplayName, recording);
   }
   return result;
 }

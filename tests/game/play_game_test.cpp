@@ -757,13 +757,15 @@ TEST_F(PlayGameTest, EndScreenTellsThePlaceAndANewBest) {
   const struct {
     std::string before;  // the records file
     int32_t time_limit;  // -1: the demo's end
-    std::string told;    // the images and numbers over the overlay
+    int32_t score;
+    std::string told;  // the images and numbers over the overlay
   } cases[] = {
-      {"", 0, "result 7 place 1 newbest"},
-      {"0 9 1 2023-01-01\n", 0, "result 7 place 2"},
-      {ten_better, 0, "result 7"},
-      {"0 9 1 2023-01-01\n", 30, "result 7 place 1 newbest"},
-      {"", -1, ""},
+      {"", 0, 7, "result 7 place 1 newbest"},
+      {"0 9 1 2023-01-01\n", 0, 7, "result 7 place 2"},
+      {ten_better, 0, 7, "result 7"},
+      {"0 9 1 2023-01-01\n", 30, 7, "result 7 place 1 newbest"},
+      {"", 0, 0, "result 0 place 1"},  // no points are no new best
+      {"", -1, 7, ""},
   };
   setenv("TZ", "UTC0", 1);
   for (const auto& c : cases) {
@@ -774,7 +776,7 @@ TEST_F(PlayGameTest, EndScreenTellsThePlaceAndANewBest) {
     const GameResources resources = TakeGameResources(shown.fake);
     StartGame(shown.fake, state, std::max(c.time_limit, 0), 1);
     PlayFrame(shown.fake, resources, state);
-    state.field.score = 7;
+    state.field.score = c.score;
     state.play_time = 3400;
     shown.fake.Press(Key::Return);
     shown.fake.ClearBlits();
@@ -791,8 +793,8 @@ TEST_F(PlayGameTest, EndScreenTellsThePlaceAndANewBest) {
     }
     EXPECT_EQ(told.substr(told.size() > 1 ? 2 : 1), c.told);
     const bool kept = c.told.find("place") != std::string::npos;
-    EXPECT_EQ(ReadFile("records.txt").find(std::to_string(c.time_limit) + " 7 3 2023-11-14\n") != std::string::npos,
-              kept);
+    const std::string line = std::to_string(c.time_limit) + " " + std::to_string(c.score) + " 3 2023-11-14\n";
+    EXPECT_EQ(ReadFile("records.txt").find(line) != std::string::npos, kept);
   }
   unsetenv("TZ");
 }

@@ -189,6 +189,21 @@ TEST_F(ReplayTest, OnlyWholeGamesAreKeptAndOnlyUntimedOnesAsTheBest) {
   EXPECT_EQ(ReadFile("hiscore.dat"), "0\n");
 }
 
+// Two untimed games of equal score: the second rewrites the hiscore, but the
+// records list the first one first, and B watches that one.
+TEST_F(ReplayTest, TheBestReplayIsTheGameTheRecordsListFirst) {
+  std::string first_game;
+  for (const int escape_at : {30, 50}) {
+    GameRun game;
+    game.before_frame = EscapeAt(escape_at);
+    game.Run(0);
+    if (first_game.empty()) first_game = ReadFile("last.vqreplay");
+  }
+  EXPECT_EQ(ReadFile("hiscore.dat"), "0\n");
+  EXPECT_NE(ReadFile("last.vqreplay"), first_game);
+  EXPECT_EQ(ReadFile("best.vqreplay"), first_game);
+}
+
 // Files that are no replay of a game, each told in a few words, and one that
 // no longer plays to its recorded result.
 TEST_F(ReplayTest, BadFilesAreToldApart) {
