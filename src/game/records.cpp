@@ -82,8 +82,12 @@ bool ParseRecords(const std::string& text, Records* records) {
   for (size_t start = 0; start < text.size();) {
     size_t end = text.find('\n', start);
     if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
+    const std::string as_written = text.substr(start, end - start);
     start = end + 1;
+    // A line may end in the carriage return of a file edited elsewhere. A
+    // line kept unread is kept as it was written, so that a rewrite never
+    // reads it otherwise: "x\r\r" read as "x\r" must not come back as "x".
+    std::string line = as_written;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line == kVersionLine || line.empty() || line[0] == '#') continue;
     if (line.compare(0, std::char_traits<char>::length(kVersionPrefix), kVersionPrefix) == 0) {
@@ -95,7 +99,7 @@ bool ParseRecords(const std::string& text, Records* records) {
     if (ParseRecordLine(line, &limit, &record)) {
       TableFor(*records, limit).records.push_back(record);
     } else {
-      records->unread_lines.push_back(line);
+      records->unread_lines.push_back(as_written);
     }
   }
   // A file put in order by hand is read in order; among equal scores the

@@ -51,10 +51,10 @@ TEST(RecordsTest, EntersAResultInItsPlace) {
       {"more than ten read: the ten best", TenResults() + "0 200 1 2024-01-01\n", 0, 1, 0, ""},
       {"lines that cannot be read are kept after the tables",
        "velquadro records 1\r\n0 -5 1 2024-01-01\n0 5 1 2024-13-01\n0 5 1 2024-1-01\n0 5 1 2024-01-01 x\n"
-       "0 5 1 2024-01-01\r\n5 99999999999 1 2024-01-01\ngarbage\n\n# a comment\n",
+       "0 5 1 2024-01-01\r\n5 99999999999 1 2024-01-01\ngarbage\n\n# a comment\n0 8 1 2024-01-01\r\r\n",
        0, 6, 1,
        kHead + "0 6 12 2025-01-02\n0 5 1 2024-01-01\n0 -5 1 2024-01-01\n0 5 1 2024-13-01\n0 5 1 2024-1-01\n"
-               "0 5 1 2024-01-01 x\n5 99999999999 1 2024-01-01\ngarbage\n"},
+               "0 5 1 2024-01-01 x\n5 99999999999 1 2024-01-01\ngarbage\n0 8 1 2024-01-01\r\r\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

@@ -1,0 +1,90 @@
+// Feeds any bytes to the records reader, as text and as a file. What it reads
+// must be in order (limits ascending, each table best first, at most ten), the
+// file reader must agree with the text reader, and what the writer writes of
+// it must read back the same: the tables, and the lines it could not read kept
+// as they were, never turned into records by a rewrite.
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "game/records.h"
+
+namespace {
+
+[[noreturn]] void Fail(const char* what) {
+  std::fprintf(stderr, "%s\n", what);
+  std::abort();
+}
+
+bool Same(const vq::Records& a, const vq::Records& b) {
+  if (a.tables.size() != b.tables.size() || a.unread_lines != b.unread_lines) return false;
+  for (size_t t = 0; t < a.tables.size(); ++t) {
+    const auto &x = a.tables[t], &y = b.tables[t];
+    if (x.time_limit != y.time_limit || x.records.size() != y.records.size()) return false;
+    for (size_t i = 0; i < x.records.size(); ++i) {
+      const vq::Record &r = x.records[i], &s = y.records[i];
+      if (r.score != s.score || r.seconds != s.seconds || r.date.year != s.date.year || r.date.month != s.date.month ||
+          r.date.day != s.date.day) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+void CheckOrder(const vq::Records& records) {
+  for (size_t t = 0; t < records.tables.size(); ++t) {
+    const vq::RecordTable& table = records.tables[t];
+    if (t > 0 && records.tables[t - 1].time_limit >= table.time_limit) Fail("tables out of order");
+    if (table.records.size() > vq::kRecordsPerMode) Fail("more than ten kept");
+    for (size_t i = 1; i < table.records.size(); ++i) {
+      if (table.records[i - 1].score < table.records[i].score) Fail("a table not best first");
+    }
+  }
+}
+
+// One scratch file per fuzzing process, removed at exit.
+struct Scratch {
+  std::string directory;
+  std::string file;
+  Scratch() {
+    char name[] = "/dev/shm/vq_fuzz_records_XXXXXX";
+    if (access("/dev/shm", W_OK) != 0) std::strcpy(name, "/tmp/vq_fuzz_records_XXXXXX");
+    if (!mkdtemp(name)) std::abort();
+    directory = name;
+    file = directory + "/records.txt";
+  }
+  ~Scratch() {
+    std::remove(file.c_str());
+    rmdir(directory.c_str());
+  }
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string text(reinterpret_cast<const char*>(data), size);
+  vq::Records records;
+  const bool ours = vq::ParseRecords(text, &records);
+  if (!ours && (!records.tables.empty() || !records.unread_lines.empty())) Fail("another version's file gave records");
+
+  static const Scratch scratch;
+  std::FILE* file = std::fopen(scratch.file.c_str(), "wb");
+  if (!file || (size > 0 && std::fwrite(data, 1, size, file) != size)) std::abort();
+  std::fclose(file);
+  vq::Records from_file;
+  const vq::RecordsRead read = vq::ReadRecordsFile(scratch.file.c_str(), &from_file);
+  if ((read == vq::RecordsRead::kRead) != ours || !Same(records, from_file)) Fail("the file reader disagrees");
+  if (!ours) return 0;
+
+  CheckOrder(records);
+  const std::string written = vq::FormatRecords(records);
+  vq::Records again;
+  if (!vq::ParseRecords(written, &again) || !Same(records, again)) Fail("what was written reads back otherwise");
+  if (vq::FormatRecords(again) != written) Fail("a second write differs");
+  return 0;
+}
