@@ -36,16 +36,25 @@ struct Playfield {
   int32_t board[kCells];
   Piece piece;
   PreviewQueue queue;
-  int32_t move_latch;   // 1 armed, 0 disarmed
-  double timeline;      // Timeline position in columns, binary64
-  int32_t sweep_score;  // cells removed in the current pass
+  // The MoveLatch: 1 (armed) lets the piece keys move and turn the piece.
+  // A key-down as the last event taken disarms it (0) after the frame's
+  // move, so that a held key acts once; a key-up event arms it again, and a
+  // held Ctrl or Alt arms it on every frame, so that moves repeat.
+  int32_t move_latch;
+  double timeline;  // Timeline position in columns, binary64
+  // SweepScore: the cells the Timeline removed in its current pass; the pass
+  // end turns them into points and starts it again from 0.
+  int32_t sweep_score;
   int32_t score;
   int32_t previous_score;
   int32_t level;
   int32_t skin;  // skin on show, 1 to 5
   int32_t frame_counter;
-  int32_t game_over;  // GameOverFlag
-  Random random;      // every colour, visualiser bar and random column of the game
+  // The GameOverFlag: set (1) by Escape, a closed window, the time limit, the
+  // win or a piece that cannot enter; the frame that sets it still runs to
+  // its end and is shown, then the game ends.
+  int32_t game_over;
+  Random random;  // every colour, visualiser bar and random column of the game
 };
 
 // Start values of a game: the generator seeded with seed, empty Board, the
