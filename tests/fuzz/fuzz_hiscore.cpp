@@ -3,7 +3,6 @@
 // that cannot continue the number) held to the signed 32-bit range; the file
 // reader must agree with the in-memory reader; and a stored value must read
 // back unchanged.
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -12,6 +11,7 @@
 #include <string>
 
 #include "game/hiscore_file.h"
+#include "scratch_file.h"
 
 namespace {
 
@@ -30,24 +30,6 @@ int64_t Expected(const uint8_t* data, size_t size) {
   std::abort();
 }
 
-// One scratch directory per fuzzing process, removed at exit.
-struct Scratch {
-  std::string directory;
-  std::string file;
-  Scratch() {
-    // In memory where there is such a file system: the writer syncs every file.
-    char name[] = "/dev/shm/vq_fuzz_hiscore_XXXXXX";
-    if (access("/dev/shm", W_OK) != 0) std::strcpy(name, "/tmp/vq_fuzz_hiscore_XXXXXX");
-    if (!mkdtemp(name)) std::abort();
-    directory = name;
-    file = directory + "/hiscore.dat";
-  }
-  ~Scratch() {
-    std::remove(file.c_str());
-    rmdir(directory.c_str());
-  }
-};
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -55,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int64_t want = Expected(data, size);
   if (parsed != want) Fail("ParseHiscore", parsed, want);
 
-  static const Scratch scratch;
+  static const vq::fuzz::ScratchFile scratch("hiscore.dat");
   const std::string& path = scratch.file;
   std::FILE* file = std::fopen(path.c_str(), "wb");
   if (!file) std::abort();

@@ -3,15 +3,14 @@
 // file reader must agree with the text reader, and what the writer writes of
 // it must read back the same: the tables, and the lines it could not read kept
 // as they were, never turned into records by a rewrite.
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "game/records.h"
+#include "scratch_file.h"
 
 namespace {
 
@@ -47,23 +46,6 @@ void CheckOrder(const vq::Records& records) {
   }
 }
 
-// One scratch file per fuzzing process, removed at exit.
-struct Scratch {
-  std::string directory;
-  std::string file;
-  Scratch() {
-    char name[] = "/dev/shm/vq_fuzz_records_XXXXXX";
-    if (access("/dev/shm", W_OK) != 0) std::strcpy(name, "/tmp/vq_fuzz_records_XXXXXX");
-    if (!mkdtemp(name)) std::abort();
-    directory = name;
-    file = directory + "/records.txt";
-  }
-  ~Scratch() {
-    std::remove(file.c_str());
-    rmdir(directory.c_str());
-  }
-};
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -72,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool ours = vq::ParseRecords(text, &records);
   if (!ours && (!records.tables.empty() || !records.unread_lines.empty())) Fail("another version's file gave records");
 
-  static const Scratch scratch;
+  static const vq::fuzz::ScratchFile scratch("records.txt");
   std::FILE* file = std::fopen(scratch.file.c_str(), "wb");
   if (!file || (size > 0 && std::fwrite(data, 1, size, file) != size)) std::abort();
   std::fclose(file);

@@ -97,7 +97,8 @@ TEST_F(ReplayTest, AGameIsKeptAndPlaysAgainFrameForFrame) {
 
 // The watcher's own keys, apart from the recorded game's: F and M act once
 // per press, Return pauses the watch for as long as it is held off and the
-// recorded pace goes on after it, Escape ends the watch on the end screen.
+// recorded pace goes on after it, Escape ends the watch on the end screen, a
+// closed window ends it and the program.
 TEST_F(ReplayTest, TheWatcherPausesSwitchesAndEnds) {
   GameRun game;
   game.before_frame = EscapeAt(200);
@@ -134,31 +135,23 @@ TEST_F(ReplayTest, TheWatcherPausesSwitchesAndEnds) {
       EXPECT_EQ(watch_gap, game_gap) << "frame " << n;
     }
   }
-}
 
-// A closed window (or a signal, whose Quit every later poll repeats) ends
-// the watch at once, while it plays or while it is paused, and then the
-// program: the end screen does not wait.
-TEST_F(ReplayTest, TheWatchEndsOnAClosedWindow) {
-  GameRun game;
-  game.before_frame = EscapeAt(100);
-  game.Run(0);
-  Replay replay;
-  std::string problem;
-  ASSERT_TRUE(ReadReplayFile(AT_FDCWD, "last.vqreplay", &replay, &problem)) << problem;
+  // A closed window (or a signal, whose Quit every later poll repeats) ends
+  // the watch at once, while it plays or while it is paused, and then the
+  // program: the end screen does not wait.
   for (const bool paused : {false, true}) {
     SCOPED_TRACE(paused ? "paused" : "playing");
-    FakePlatform watch;
-    watch.poll_budget = 20000;  // a loop that does not end on Quit runs out
-    uint32_t pressed_at = 0;    // Return, for a moment: the pause waits for the next press
-    watch.on_poll = [paused, &pressed_at](FakePlatform& f) {
+    FakePlatform closing;
+    closing.poll_budget = 20000;  // a loop that does not end on Quit runs out
+    uint32_t pressed_at = 0;      // Return, for a moment: the pause waits for the next press
+    closing.on_poll = [paused, &pressed_at](FakePlatform& f) {
       if (paused && f.flips == 10 && !pressed_at) f.Press(Key::Return), pressed_at = f.now;
       if (pressed_at && f.now > pressed_at + 100) f.Release(Key::Return);
       if (f.flips == 20 || (pressed_at && f.now > pressed_at + 2000)) f.events.push_back(EventType::Quit);
     };
-    EXPECT_EQ(WatchReplay(watch, replay), kQuitProgram);
-    EXPECT_EQ(watch.flips, paused ? 11 : 21);  // the frames, and the end screen
-    EXPECT_EQ(watch.LiveImages(), 0);
+    EXPECT_EQ(WatchReplay(closing, replay), kQuitProgram);
+    EXPECT_EQ(closing.flips, paused ? 11 : 21);  // the frames, and the end screen
+    EXPECT_EQ(closing.LiveImages(), 0);
   }
 }
 
