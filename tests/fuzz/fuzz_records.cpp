@@ -19,22 +19,6 @@ namespace {
   std::abort();
 }
 
-bool Same(const vq::Records& a, const vq::Records& b) {
-  if (a.tables.size() != b.tables.size() || a.unread_lines != b.unread_lines) return false;
-  for (size_t t = 0; t < a.tables.size(); ++t) {
-    const auto &x = a.tables[t], &y = b.tables[t];
-    if (x.time_limit != y.time_limit || x.records.size() != y.records.size()) return false;
-    for (size_t i = 0; i < x.records.size(); ++i) {
-      const vq::Record &r = x.records[i], &s = y.records[i];
-      if (r.score != s.score || r.seconds != s.seconds || r.date.year != s.date.year || r.date.month != s.date.month ||
-          r.date.day != s.date.day) {
-        return false;
-      }
-    }
-  }
-  return true;
-}
-
 void CheckOrder(const vq::Records& records) {
   for (size_t t = 0; t < records.tables.size(); ++t) {
     const vq::RecordTable& table = records.tables[t];
@@ -60,13 +44,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::fclose(file);
   vq::Records from_file;
   const vq::RecordsRead read = vq::ReadRecordsFile(scratch.file.c_str(), &from_file);
-  if ((read == vq::RecordsRead::kRead) != ours || !Same(records, from_file)) Fail("the file reader disagrees");
+  // The writer's text stands for what was read: equal texts, equal records.
+  const std::string written = vq::FormatRecords(records);
+  if ((read == vq::RecordsRead::kRead) != ours || vq::FormatRecords(from_file) != written) {
+    Fail("the file reader disagrees");
+  }
   if (!ours) return 0;
 
   CheckOrder(records);
-  const std::string written = vq::FormatRecords(records);
   vq::Records again;
-  if (!vq::ParseRecords(written, &again) || !Same(records, again)) Fail("what was written reads back otherwise");
-  if (vq::FormatRecords(again) != written) Fail("a second write differs");
+  if (!vq::ParseRecords(written, &again) || vq::FormatRecords(again) != written) {
+    Fail("what was written reads back otherwise");
+  }
   return 0;
 }
