@@ -31,10 +31,11 @@ constexpr int kArrowTopY = 430;
 constexpr int kArrowRowStep = 40;
 constexpr int kTimeLimitX = 520;
 constexpr int kTimeLimitY = 477;
-// The best of the selected item: its plaque, and the number on it.
-constexpr int kBestX = 300;
+// The best of the selected item: its plaque, and the number on it. The plaque
+// holds the ten digits of the largest score a game can reach.
+constexpr int kBestX = 280;
 constexpr int kBestY = 282;
-constexpr int kBestNumberX = 372;
+constexpr int kBestNumberX = 352;
 constexpr int kBestNumberY = 289;
 
 // Time attack limits, in seconds.

@@ -154,7 +154,7 @@ def main(argv):
     if command == "title":
         title = load(f"{gfx}/title.png")[:400]
         differs = np.abs(shot[:400, :, :3] - title[:, :, :3]).max(axis=2) > TOLERANCE
-        differs[282:316, 300:500] = False  # the best of the selected item, when there is one
+        differs[282:316, 280:520] = False  # the best of the selected item, when there is one
         ok = not differs.any()
         print("yes" if ok else "no")
         return 0 if ok else 1
@@ -175,8 +175,8 @@ def main(argv):
         print(told)
         return 0
     if command == "best":
-        plaque = opaque_match(shot, load(f"{gfx}/best.png"), 300, 282)
-        print(read_number(shot, gfx, 372, 289) if plaque else "none")
+        plaque = opaque_match(shot, load(f"{gfx}/best.png"), 280, 282)
+        print(read_number(shot, gfx, 352, 289) if plaque else "none")
         return 0
     if command == "help":
         expected = help_screen(gfx, int(argv[4]), argv[5:])

@@ -67,8 +67,8 @@ def title(src, out):
     s.blit("gfx/title.png", 0, 0)
     s.blit("gfx/arrow.png", 130, 470)
     s.number(1000, 520, 477)
-    s.blit("gfx/best.png", 300, 282)
-    s.number(4210, 372, 289)
+    s.blit("gfx/best.png", 280, 282)
+    s.number(1000000318, 352, 289)
     s.img.convert("RGB").save(os.path.join(out, "title.png"))
 
 

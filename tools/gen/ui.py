@@ -471,11 +471,11 @@ def new_best():
     return C.to_image(c)
 
 
-# The title's best of the selected item: a plaque at (300, 282) with its label,
-# the number drawn from (372, 289).
+# The title's best of the selected item: a plaque at (280, 282) with its label,
+# the number drawn from (352, 289): room for the ten digits of the largest score.
 
-BEST_AT = (300, 282)
-BEST_SIZE = (200, 34)
+BEST_AT = (280, 282)
+BEST_SIZE = (240, 34)
 
 
 def best():
