@@ -6,6 +6,7 @@
 #include "app/command_line.h"
 #include "app/program_directory.h"
 #include "app/title_menu.h"
+#include "game/game_results.h"
 #include "game/replay_player.h"
 #include "platform/sdl_platform.h"
 
@@ -36,6 +37,9 @@ int main(int argc, char** argv) {
     case vq::CommandLine::kPlay: break;
   }
 
+  // A save stopped halfway (the program killed, the machine off) left its
+  // temporary file behind.
+  vq::RemoveLeftoverSaves();
   vq::SdlPlatform platform;
   if (!platform.StartVideo()) {
     std::printf("Error: %s\n", platform.LastError());

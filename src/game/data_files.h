@@ -1,10 +1,13 @@
-// Where the game keeps what it writes (the hiscore, the replays), and how it
-// writes them: beside the program for a copy run from its own folder, in the
-// player's data folder for an installed copy, always through a temporary file
-// that is renamed over the old one.
+// Where the game keeps what it writes (the hiscore, the records, the
+// replays), and how it writes them: beside the program for a copy run from its
+// own folder, in the player's data folder for an installed copy; always
+// through a temporary file that is renamed over the old one, one copy of the
+// game at a time under the folder's lock, and never through another user's
+// link. A file that cannot be saved is told on standard error.
 #pragma once
 
 #include <cstddef>
+#include <initializer_list>
 #include <string>
 
 namespace vq {
@@ -13,6 +16,10 @@ namespace vq {
 // installed: the folder it lives in belongs to the system, so each player's
 // files are kept in their own data folder instead of beside the program.
 constexpr const char* kInstalledMarker = "installed";
+
+// The lock file beside the player's files: copies of the game that save into
+// one folder take turns on it.
+constexpr const char* kSaveLockName = "saves.lock";
 
 // A file of an installed copy: velquadro/<name> in xdg_data_home when that is
 // an absolute path, else in home/.local/share when home is absolute; ""
@@ -25,20 +32,49 @@ std::string PlayerDataPath(const char* xdg_data_home, const char* home, const ch
 std::string DataFilePath(const char* name);
 
 // Creates the missing folders above path, each with mode 0700. False when one
-// of them cannot be made.
+// of them cannot be made (errno says why).
 bool MakeParentDirectories(const std::string& path);
 
 // Stores size bytes as the whole file at path: written to a temporary file
-// beside it, then renamed over it, so that a failed write leaves the old file
-// whole. A symbolic link is followed and its target replaced, the link left in
-// place. A file that cannot be opened for writing (made read-only, say) keeps
-// its contents, as does anything but a plain file at the end of a link; a
-// file that is replaced keeps its mode. Returns false when nothing was
-// stored; no temporary file is left behind then.
-bool WriteFileAtomically(const char* path, const void* data, size_t size);
+// beside it, synced, renamed over it and the folder synced, so that a failed
+// write leaves the old file whole. A symbolic link that the player made is
+// followed and its target replaced, the link left in place; another user's
+// link is left alone, as the kernel leaves them in shared folders. A file
+// that cannot be opened for writing (made read-only, say) keeps its contents,
+// as does anything but a plain file at the end of a link; a file that is
+// replaced keeps its mode. Returns false when nothing was stored, with a few
+// words in *why; no temporary file is left behind then.
+bool WriteFileAtomically(const char* path, const void* data, size_t size, std::string* why);
 
-// A file of this copy's data folder, its folders made first: false when
-// nothing was stored.
-bool StoreDataFile(const char* name, const void* data, size_t size);
+// Tells on standard error, in one line, that the file at path was not saved
+// and why.
+void TellNotSaved(const std::string& path, const std::string& why);
+
+// WriteFileAtomically with the folders above path made first; a file that
+// was not stored is told. "" stands for a player without a home folder.
+bool SaveFile(const std::string& path, const void* data, size_t size);
+
+// SaveFile for the file of this copy's data folder with that name.
+bool SaveDataFile(const char* name, const void* data, size_t size);
+
+// While it lives, this copy of the game holds the lock of its data folder,
+// so that another copy saving into it waits until this one has read and
+// written what it saves, and then reads what it finds anew. The folder is
+// made first. Another copy holding the lock is waited for at most 3 s, and a
+// folder where no lock can be taken is saved into without one.
+class SaveLock {
+ public:
+  SaveLock();
+  ~SaveLock();
+  SaveLock(const SaveLock&) = delete;
+  SaveLock& operator=(const SaveLock&) = delete;
+
+ private:
+  int fd_ = -1;
+};
+
+// Removes the temporary files of the files with these names that a save
+// stopped halfway left in the data folder: those whose process is gone.
+void RemoveLeftoverTemporaryFiles(std::initializer_list<const char*> names);
 
 }  // namespace vq

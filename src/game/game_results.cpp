@@ -11,41 +11,51 @@ namespace vq {
 
 namespace {
 
-// The game's place in its mode's records once stored there; 0 when it is not
-// among the ten best or nothing could be stored.
-int KeepRecord(Platform& platform, const GameState& state) {
-  const std::string path = DataFilePath(kRecordsName);
-  if (path.empty() || !MakeParentDirectories(path)) return 0;
+// Keeps the recorded game as the last replay, and its result in its mode's
+// records, read anew under the lock: another copy of the game may have saved
+// since this game began. Returns the game's place in the records as stored;
+// 0 when it is not among the ten best or was not kept.
+int KeepLastGame(Platform& platform, const GameState& state, const Replay& recording, bool recorded) {
+  const SaveLock lock;
+  if (recorded) StoreReplay(kLastReplayName, recording);
   const Record record{state.field.score, state.play_time / 1000, LocalDate(platform.Time())};
-  return StoreRecord(path.c_str(), state.start.time_limit, record);
+  return StoreRecord(DataFilePath(kRecordsName).c_str(), state.start.time_limit, record);
+}
+
+// Stores the Score of an untimed game that reached the hiscore as it is now,
+// read anew under the lock: a copy that scored less than another one saved
+// since never lowers it. The best replay is the game the records list first:
+// a game that only equals the best comes after it there. It goes with the
+// hiscore: a hiscore its owner made read-only keeps its replay too.
+void KeepBestGame(const GameState& state, const Replay& recording, bool recorded, int place) {
+  const SaveLock lock;
+  const std::string path = DataFilePath(kHiscorePath);
+  if (ReadHiscore(path.c_str()) > state.field.score) return;
+  if (WriteHiscore(path.c_str(), state.field.score) && recorded && place == 1) {
+    StoreReplay(kBestReplayName, recording);
+  }
 }
 
 }  // namespace
+
+void RemoveLeftoverSaves() {
+  RemoveLeftoverTemporaryFiles({kHiscorePath, kRecordsName, kLastReplayName, kBestReplayName});
+}
 
 int32_t EndPlayGame(Platform& platform, const GameResources& resources, GameState& state, Replay& recording) {
   std::printf("You have perished\nSeconds Played: %i\nFinal Score: %i\n", static_cast<int>(state.play_time / 1000),
               static_cast<int>(state.field.score));
   std::fflush(stdout);
-  // Kept at once, so that the game can be watched even if the program is
-  // stopped at the end screen.
+  // The last replay and the place are kept before the end screen shows the
+  // place, and so kept even if the program is stopped there. A game of no
+  // points is first only of nothing.
   const bool recorded = FinishRecording(recording, state);
-  if (recorded) StoreReplay(kLastReplayName, recording);
-  // The place is known before the end screen shows it, and kept even if the
-  // program is stopped there. A game of no points is first only of nothing.
-  const int place = KeepRecord(platform, state);
+  const int place = KeepLastGame(platform, state, recording, recorded);
   const EndResult told{state.field.score, place, place == 1 && state.field.score > 0};
 
   const int32_t result = ShowEndScreen(platform, resources.images, state, &told);
 
-  if (state.start.time_limit == 0 && state.start.hiscore <= state.field.score) {
-    // An installed copy makes the player's data folders on its first store.
-    const std::string path = DataFilePath(kHiscorePath);
-    const bool stored = !path.empty() && MakeParentDirectories(path) && WriteHiscore(path.c_str(), state.field.score);
-    // The best replay is the game the records list first: a game that only
-    // equals the best comes after it there. It goes with the hiscore: a
-    // hiscore its owner made read-only keeps its replay too.
-    if (stored && recorded && place == 1) StoreReplay(kBestReplayName, recording);
-  }
+  if (state.start.time_limit == 0) KeepBestGame(state, recording, recorded, place);
   return result;
 }
 

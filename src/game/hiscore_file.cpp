@@ -135,7 +135,7 @@ int32_t ReadHiscore(const char* path) {
 bool WriteHiscore(const char* path, int32_t score) {
   char text[16];
   const int length = std::snprintf(text, sizeof text, "%i\n", static_cast<int>(score));
-  return WriteFileAtomically(path, text, static_cast<size_t>(length));
+  return SaveFile(path, text, static_cast<size_t>(length));
 }
 
 }  // namespace vq

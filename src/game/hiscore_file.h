@@ -19,9 +19,9 @@ int32_t ParseHiscore(const char* data, size_t size);
 // plain file (a directory or a pipe, for one) or holds no number. Never waits.
 int32_t ReadHiscore(const char* path);
 
-// Stores score as "%i\n", the careful way WriteFileAtomically writes (a
-// failed write leaves the old file whole, a read-only file keeps its
-// contents). Returns false when nothing was stored.
+// Stores score as "%i\n", the careful way SaveFile writes (a failed write
+// leaves the old file whole, a read-only file keeps its contents, and either
+// is told on standard error). Returns false when nothing was stored.
 bool WriteHiscore(const char* path, int32_t score);
 
 }  // namespace vq

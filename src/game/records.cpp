@@ -48,6 +48,15 @@ bool ReadField(const std::string& line, size_t& at, size_t width, char separator
   return at < line.size() && line[at++] == separator;
 }
 
+// A day of the calendar: year 1 to 9999, and no 31st of April nor 29th of
+// February outside a leap year.
+bool RealDate(const RecordDate& date) {
+  static constexpr int32_t kDays[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (date.year < 1 || date.month < 1 || date.month > 12 || date.day < 1) return false;
+  const bool leap = (date.year % 4 == 0 && date.year % 100 != 0) || date.year % 400 == 0;
+  return date.day <= (date.month == 2 && !leap ? 28 : kDays[date.month - 1]);
+}
+
 // "limit score seconds YYYY-MM-DD", fields apart by spaces or tabs.
 bool ParseRecordLine(const std::string& line, int32_t* time_limit, Record* record) {
   size_t at = 0;
@@ -61,7 +70,7 @@ bool ParseRecordLine(const std::string& line, int32_t* time_limit, Record* recor
     return false;
   }
   while (at < line.size() && (line[at] == ' ' || line[at] == '\t')) ++at;
-  if (at != line.size() || date.month < 1 || date.month > 12 || date.day < 1 || date.day > 31) return false;
+  if (at != line.size() || !RealDate(date)) return false;
   *time_limit = static_cast<int32_t>(limit);
   record->score = static_cast<int32_t>(score);
   record->seconds = static_cast<int32_t>(seconds);
@@ -112,20 +121,31 @@ bool ParseRecords(const std::string& text, Records* records) {
   return true;
 }
 
-std::string FormatRecords(const Records& records) {
+std::string FormatRecords(const Records& records, size_t most, int* left_out) {
   std::string text =
       std::string(kVersionLine) +
       "\n# time limit in s (0: untimed), score, seconds played, date; each mode's ten best, best first\n";
+  int left = 0;
+  // The records first, then the lines kept unread, as long as they fit.
+  auto add = [&text, &left, most](const std::string& line) {
+    if (text.size() + line.size() + 1 > most) {
+      ++left;
+      return;
+    }
+    text += line;
+    text += '\n';
+  };
   char line[96];
   for (const RecordTable& table : records.tables) {
     for (const Record& r : table.records) {
-      std::snprintf(line, sizeof line, "%d %d %d %04d-%02d-%02d\n", static_cast<int>(table.time_limit),
+      std::snprintf(line, sizeof line, "%d %d %d %04d-%02d-%02d", static_cast<int>(table.time_limit),
                     static_cast<int>(r.score), static_cast<int>(r.seconds), static_cast<int>(r.date.year),
                     static_cast<int>(r.date.month), static_cast<int>(r.date.day));
-      text += line;
+      add(line);
     }
   }
-  for (const std::string& kept : records.unread_lines) text += kept + "\n";
+  for (const std::string& kept : records.unread_lines) add(kept);
+  if (left_out) *left_out = left;
   return text;
 }
 
@@ -176,11 +196,19 @@ RecordsRead ReadRecordsFile(const char* path, Records* records) {
 
 int StoreRecord(const char* path, int32_t time_limit, const Record& record) {
   Records records;
-  if (ReadRecordsFile(path, &records) == RecordsRead::kUnreadable) return 0;
+  if (ReadRecordsFile(path, &records) == RecordsRead::kUnreadable) {
+    TellNotSaved(path, "it cannot be read as records of this version, left as it is");
+    return 0;
+  }
   const int place = InsertRecord(records, time_limit, record);
   if (place == 0) return 0;
-  const std::string text = FormatRecords(records);
-  return WriteFileAtomically(path, text.data(), text.size()) ? place : 0;
+  int left_out = 0;
+  const std::string text = FormatRecords(records, kRecordsFileMost, &left_out);
+  if (left_out > 0) {
+    std::fprintf(stderr, "velquadro: %s: %d lines left out, to keep it within %zu bytes\n", path, left_out,
+                 kRecordsFileMost);
+  }
+  return SaveFile(path, text.data(), text.size()) ? place : 0;
 }
 
 Records ReadKeptRecords() {
@@ -194,7 +222,7 @@ RecordDate LocalDate(std::time_t time) {
   struct tm local;
   if (!localtime_r(&time, &local)) return RecordDate{1970, 1, 1};
   // A clock beyond the four-digit years keeps a date the file can hold.
-  return RecordDate{std::clamp(local.tm_year + 1900, 0, 9999), local.tm_mon + 1, local.tm_mday};
+  return RecordDate{std::clamp(local.tm_year + 1900, 1, 9999), local.tm_mon + 1, local.tm_mday};
 }
 
 }  // namespace vq

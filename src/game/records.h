@@ -14,7 +14,8 @@ namespace vq {
 
 constexpr const char* kRecordsName = "records.txt";
 constexpr int kRecordsPerMode = 10;
-// Larger files are not read, and so never rewritten: no version writes one.
+// Larger files are not read, and so never rewritten: the writer leaves out
+// what does not fit.
 constexpr size_t kRecordsFileMost = 1 << 20;
 
 struct RecordDate {
@@ -54,8 +55,10 @@ enum class RecordsRead {
 bool ParseRecords(const std::string& text, Records* records);
 
 // The file as this version writes it: the version line, a comment, every
-// mode's table in order, then the lines it could not read.
-std::string FormatRecords(const Records& records);
+// mode's table in order, then the lines it could not read; at most most
+// bytes, leaving out the lines that do not fit (the unread ones first), whose
+// number goes to *left_out when it is given.
+std::string FormatRecords(const Records& records, size_t most = kRecordsFileMost, int* left_out = nullptr);
 
 // The table of a mode; nullptr when none of its games was kept.
 const RecordTable* FindTable(const Records& records, int32_t time_limit);
@@ -68,9 +71,10 @@ int InsertRecord(Records& records, int32_t time_limit, const Record& record);
 // Reads the file at path; a plain file only, never waiting.
 RecordsRead ReadRecordsFile(const char* path, Records* records);
 
-// Enters the result into the records file at path, written the careful way
-// WriteFileAtomically writes. Returns its place once stored; 0 when it is not
-// among its mode's ten best, or when nothing could be stored: a file that
+// Reads the records file at path anew and enters the result, written the
+// careful way SaveFile writes; hold the SaveLock meanwhile. Returns its place
+// in the file as stored; 0 when it is not among its mode's ten best, or when
+// nothing could be stored (which is told on standard error): a file that
 // cannot be read is never written over, nor one that cannot be written.
 int StoreRecord(const char* path, int32_t time_limit, const Record& record);
 

@@ -287,7 +287,7 @@ bool ReadReplayFile(int folder, const char* path, Replay* replay, std::string* p
 
 bool StoreReplay(const char* name, const Replay& replay) {
   const std::vector<uint8_t> bytes = EncodeReplay(replay);
-  return StoreDataFile(name, bytes.data(), bytes.size());
+  return SaveDataFile(name, bytes.data(), bytes.size());
 }
 
 }  // namespace vq

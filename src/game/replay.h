@@ -84,7 +84,7 @@ bool DecodeReplay(const uint8_t* data, size_t size, Replay* replay, std::string*
 bool ReadReplayFile(int folder, const char* path, Replay* replay, std::string* problem);
 
 // Stores the replay under name in the game's data folder, the careful way
-// the hiscore is stored; false when nothing was stored.
+// the hiscore is stored; false when nothing was stored (which is told).
 bool StoreReplay(const char* name, const Replay& replay);
 
 }  // namespace vq

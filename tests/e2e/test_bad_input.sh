@@ -139,7 +139,7 @@ done
 
 # --- 5. a hiscore file that cannot be written -----------------------------------
 # As a directory (also for root, who may write anywhere): read as 0, and the
-# write that a score of 0 earns fails without a trace.
+# write that a score of 0 earns fails, told on standard error.
 rm -rf "$game/hiscore.dat"
 mkdir "$game/hiscore.dat"
 start
@@ -147,8 +147,10 @@ check "hiscore.dat a directory: a whole game is played" play_a_game
 check "hiscore.dat a directory: only the summary is printed" summary_only
 check "hiscore.dat a directory: it is still an empty directory" \
   bash -c "[[ -d $game/hiscore.dat && -z \$(ls -A $game/hiscore.dat) ]]"
-check "hiscore.dat a directory: no other file but the replays and the records is left beside the program" \
-  bash -c "[[ \$(ls -A $game | sort | tr '\n' ' ') == 'best.vqreplay bgm.ogg gfx hiscore.dat last.vqreplay records.txt velquadro ' ]]"
+check "hiscore.dat a directory: no other file but the replays, the records and the lock is left beside the program" \
+  bash -c "[[ \$(ls -A $game | sort | tr '\n' ' ') == 'best.vqreplay bgm.ogg gfx hiscore.dat last.vqreplay records.txt saves.lock velquadro ' ]]"
+check "hiscore.dat a directory: one line tells it was not saved" \
+  test "$(messages)" = "velquadro: cannot save hiscore.dat: Is a directory"
 rm -rf "$game/hiscore.dat" "$game"/*.vqreplay "$game/records.txt"
 
 # A pipe with nothing writing to it: the game must not wait for it.
@@ -171,6 +173,8 @@ for file in "-5" none; do
   check "read-only directory, hiscore.dat $file: a whole game is played" play_a_game
   check "read-only directory, hiscore.dat $file: only the summary is printed" summary_only
   check "read-only directory: no replay and no records are kept" bash -c "! ls $game | grep -q 'vqreplay\|records'"
+  check "read-only directory: each file not saved is told, with the reason" test "$(messages)" = "$(printf \
+    'velquadro: cannot save %s: Permission denied\n' last.vqreplay records.txt hiscore.dat)"
   if [[ $file == none ]]; then
     check "read-only directory: no hiscore.dat is made" test ! -e "$game/hiscore.dat"
   else

@@ -34,7 +34,12 @@ play_to_end 0.4
 score=$(summary "Final Score")
 check "the first game takes place 1, a new best if it scored: $(look result)" shows result "$(first_place "$score")"
 check "records.txt keeps it with today's date" grep -qx "0 $score $(summary "Seconds Played") $today" "$game/records.txt"
+# Meanwhile another copy of the game in the same folder saved a better game:
+# this one, read anew, lowers neither its hiscore nor its replay.
+echo $((score + 16)) >"$game/hiscore.dat" && cp "$source_dir/tests/replays/new_skin.vqreplay" "$game/best.vqreplay"
 hold Return 0.1 && wait_for title
+check "another copy's better hiscore and its replay stay" bash -c "[[ \$(cat '$game/hiscore.dat') == $((score + 16)) ]] &&
+  cmp -s '$game/best.vqreplay' '$source_dir/tests/replays/new_skin.vqreplay'"
 check "the title shows it as the best of Play" shows best "$score"
 play_to_end 0.05
 second=$(summary "Final Score")

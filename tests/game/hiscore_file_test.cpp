@@ -131,7 +131,7 @@ TEST_F(HiscoreFileTest, WritesTheScoreAndANewline) {
 }
 
 // A write that fails, here at the file size limit as on a full disk, stores
-// nothing and leaves the old file whole.
+// nothing, leaves the old file whole and says why.
 TEST_F(HiscoreFileTest, FailedWriteLeavesTheOldFileWhole) {
   WriteFile("hiscore.dat", "4321\n");
   struct rlimit old_limit;
@@ -143,13 +143,38 @@ TEST_F(HiscoreFileTest, FailedWriteLeavesTheOldFileWhole) {
   tiny.rlim_cur = 2;  // room for two bytes only
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tiny), 0);
 
-  bool stored = WriteHiscore("hiscore.dat", 987654);
+  std::string why;
+  bool stored = WriteFileAtomically("hiscore.dat", "987654\n", 7, &why);
 
   setrlimit(RLIMIT_FSIZE, &old_limit);
   sigaction(SIGXFSZ, &old_action, nullptr);
   EXPECT_FALSE(stored);
+  EXPECT_EQ(why, "File too large");
   EXPECT_EQ(ReadFile("hiscore.dat"), "4321\n");
   EXPECT_EQ(std::system("test \"$(ls -A)\" = hiscore.dat"), 0);
+}
+
+// The player's own link is written through; another user's link is left
+// alone, its target too, and told. Making a link another user's needs root.
+TEST_F(HiscoreFileTest, OnlyThePlayersOwnLinksAreFollowed) {
+  if (geteuid() != 0) GTEST_SKIP() << "lchown to another user needs root";
+  for (const bool own : {true, false}) {
+    SCOPED_TRACE(own ? "own link" : "another user's link");
+    WriteFile("target", "7\n");
+    std::remove("hiscore.dat");
+    ASSERT_EQ(symlink("target", "hiscore.dat"), 0);
+    if (!own) {
+      ASSERT_EQ(lchown("hiscore.dat", 65534, 65534), 0);
+    }
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(WriteHiscore("hiscore.dat", 12), own);
+    const std::string told = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(ReadFile("target"), own ? "12\n" : "7\n");
+    EXPECT_EQ(
+        told,
+        own ? ""
+            : "velquadro: cannot save hiscore.dat: it is a link that another user made (hiscore.dat), left alone\n");
+  }
 }
 
 // An installed copy's hiscore file; never a relative path, which would lead

@@ -3,11 +3,14 @@
 #include "game/records.h"
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "game/data_files.h"
 #include "game_run.h"
 
 namespace vq::test {
@@ -55,6 +58,8 @@ TEST(RecordsTest, EntersAResultInItsPlace) {
        0, 6, 1,
        kHead + "0 6 12 2025-01-02\n0 5 1 2024-01-01\n0 -5 1 2024-01-01\n0 5 1 2024-13-01\n0 5 1 2024-1-01\n"
                "0 5 1 2024-01-01 x\n5 99999999999 1 2024-01-01\ngarbage\n0 8 1 2024-01-01\r\r\n"},
+      {"days of the calendar only", "0 5 1 2024-02-29\n0 5 1 2023-02-29\n0 5 1 0000-01-01\n0 5 1 2024-04-31\n", 0, 6, 1,
+       kHead + "0 6 12 2025-01-02\n0 5 1 2024-02-29\n0 5 1 2023-02-29\n0 5 1 0000-01-01\n0 5 1 2024-04-31\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -87,6 +92,35 @@ TEST_F(RecordsFileTest, StoresOnlyOverWhatItCanRead) {
                                                        : before);
     EXPECT_EQ(std::system("test \"$(ls -A)\" = records.txt"), 0);  // no temporary file left
   }
+  // A file its reader would refuse is never written: lines that do not fit
+  // are left out, and told.
+  WriteFile("records.txt", kHead + std::string(kRecordsFileMost - kHead.size() - 6, 'x') + "\n");
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(StoreRecord("records.txt", 0, Record{42, 30, {2024, 2, 29}}), 1);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "velquadro: records.txt: 1 lines left out, to keep it within 1048576 bytes\n");
+  EXPECT_TRUE(ReadFile("records.txt") == kHead + "0 42 30 2024-02-29\n");
+}
+
+// Two copies of the game saving at once, each under the lock, keep every
+// result: each reads what the other saved before it adds its own.
+TEST_F(RecordsFileTest, TwoCopiesSavingTogetherLoseNothing) {
+  constexpr int kSaves = 100;
+  pid_t copies[2];
+  for (int copy = 0; copy < 2; ++copy) {
+    copies[copy] = fork();
+    ASSERT_GE(copies[copy], 0);
+    if (copies[copy] > 0) continue;
+    for (int i = 1; i <= kSaves; ++i) {
+      const SaveLock lock;
+      StoreRecord("records.txt", copy * kSaves + i, Record{i, 1, {2024, 1, 1}});
+    }
+    std::_Exit(0);
+  }
+  for (pid_t copy : copies) waitpid(copy, nullptr, 0);
+  Records records;
+  ASSERT_EQ(ReadRecordsFile("records.txt", &records), RecordsRead::kRead);
+  EXPECT_EQ(records.tables.size(), 2u * kSaves);
 }
 
 }  // namespace
