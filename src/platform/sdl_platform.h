@@ -25,6 +25,14 @@ struct SdlImage;
 // SDL_Quit().
 void ShutdownSdl();
 
+// The player's files and where the target keeps them. On the desktop they are
+// on disk and both do nothing; in the browser StoredFilesChanged writes the
+// files through to the page's storage at once (not waiting for it), and
+// ReadStoredFilesAnew brings in, before a read, what another tab of the game
+// stored, waiting until it is in.
+void StoredFilesChanged();
+void ReadStoredFilesAnew();
+
 class SdlPlatform : public Platform {
  public:
   // With convert_images, every loaded image is converted to the screen's

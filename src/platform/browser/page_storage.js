@@ -21,26 +21,28 @@ Module["preRun"].push(function () {
   });
 });
 
-// Writes the player's files through to the browser's storage, one write at a
-// time: a write asked for while one runs follows it. A failed write (a full
-// quota) says so in the console; the files stay in memory and the next write
-// tries again.
+// The page's storage and the files in memory meet one step at a time, each
+// after the one before: a write asked for while one runs follows it, and so
+// does a read. A step that fails (a full quota, no storage) says so in the
+// console; the files stay in memory and the next write tries again.
 (function () {
-  var running = false;
-  var again = false;
-  Module["syncStorage"] = function () {
-    if (running) {
-      again = true;
-      return;
-    }
-    running = true;
-    FS.syncfs(false, function (error) {
-      running = false;
-      if (error) console.warn("velquadro: the browser's storage did not take the player's files (" + error + ")");
-      if (again) {
-        again = false;
-        Module["syncStorage"]();
-      }
+  var last = Promise.resolve();
+  function step(populate) {
+    last = last.then(function () {
+      return new Promise(function (done) {
+        FS.syncfs(populate, function (error) {
+          if (error) {
+            console.warn("velquadro: the browser's storage did not " + (populate ? "give" : "take") +
+                         " the player's files (" + error + ")");
+          }
+          done();
+        });
+      });
     });
-  };
+    return last;
+  }
+  // After each file stored: written through to the browser's storage.
+  Module["syncStorage"] = function () { return step(false); };
+  // Before the files are read anew: what another tab of the game stored.
+  Module["refreshStorage"] = function () { return step(true); };
 })();
