@@ -149,6 +149,21 @@ try {
   await press("Enter");
   await sleep(500);
   check("Return goes on with the game", (await picture()) !== paused);
+
+  // Escape ends the game, Return leaves its end, and Quit (Up from Play)
+  // leaves a page that says the game has ended, not its last picture.
+  await press("Escape");
+  await sleep(2500);
+  await press("Enter");
+  await sleep(500);
+  await press("ArrowUp");
+  await sleep(300);
+  await press("Enter");
+  await sleep(500);
+  const ended = await page.evaluate(() => [document.getElementById("screen").getBoundingClientRect().height,
+                                           document.getElementById("message").innerText]);
+  check(`Escape, Return, Quit: the page says the game has ended (${JSON.stringify(ended)})`,
+        ended[0] === 0 && /has ended/.test(ended[1]) && /Play again/.test(ended[1]));
 } finally {
   await browser.close();
   server.close();
