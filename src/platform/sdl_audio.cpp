@@ -18,7 +18,9 @@ bool SdlPlatform::OpenAudio() {
   // Once open, the device stays open for every later game: music still
   // playing from the previous game goes on.
   if (audio_open_) return true;
-  if (SDL_Init(SDL_INIT_AUDIO) != 0) return false;
+  // Started beside the video rather than by SDL_Init, which on the browser
+  // starts SDL anew and forgets the keys held and the pads.
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
   if (Mix_OpenAudio(22050, AUDIO_S16MSB, 2, 4096) != 0) return false;
   audio_open_ = true;
   // Every game starts silent: the device plays only while music does, rather

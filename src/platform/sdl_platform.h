@@ -1,8 +1,10 @@
 // The platform on SDL 1.2, SDL_image and SDL_mixer: the one place that talks
 // to the machine. This header includes no SDL header, so that main can open
-// the window without seeing SDL itself. The screen and images are in
-// sdl_video.cpp, the clock, keys and pads in sdl_input.cpp, the sound in
-// sdl_audio.cpp.
+// the window without seeing SDL itself. Both targets share the images
+// (sdl_images.cpp), the clock, keys and pads (sdl_input.cpp) and the sound
+// (sdl_audio.cpp); the window, the presentation and the events are each
+// target's own, in desktop/ (SDL 1.2 through sdl12-compat) or browser/
+// (emscripten's SDL), chosen by CMake.
 #pragma once
 
 #include <functional>
@@ -22,6 +24,14 @@ struct SdlImage;
 // The exit handler that main registers with atexit; its only action is
 // SDL_Quit().
 void ShutdownSdl();
+
+// The player's files and where the target keeps them. On the desktop they are
+// on disk and both do nothing; in the browser StoredFilesChanged writes the
+// files through to the page's storage at once (not waiting for it), and
+// ReadStoredFilesAnew brings in, before a read, what another tab of the game
+// stored, waiting until it is in.
+void StoredFilesChanged();
+void ReadStoredFilesAnew();
 
 class SdlPlatform : public Platform {
  public:
@@ -67,15 +77,11 @@ class SdlPlatform : public Platform {
   void ReleaseMusic(Music* music) override;
 
  private:
-  // SIGTERM, SIGINT and SIGHUP end the program as closing the window does.
-  void CatchQuitSignals();
   // The input's part of opening the window: the mouse ignored, keys, pads and
-  // the window's focus noted as SDL takes their events in.
+  // the window's focus noted as they come in.
   void StartInput();
-  // Shows the screen's picture in the window: scaled by whole pixels into a
-  // window of a larger scale, as SDL shows it otherwise.
+  // Shows the screen's picture in the window as the target does.
   void Present();
-  bool PresentScaled();
   void FreeStoppedMusic();
   // Draws the source rectangle of the image at (x, y), clipped to the image
   // and the screen.

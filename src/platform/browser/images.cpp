@@ -1,0 +1,14 @@
+// The browser's images: emscripten's SDL keeps every surface in a canvas of
+// its own and always blits with the canvas's drawImage (SDL_MUSTLOCK is 1),
+// which blends by alpha as SDL does. A conversion would only copy the
+// canvas, and reading the pixels (to find the visible parts) would write
+// them back through the canvas: images stay as loaded and are drawn whole.
+#include "platform/sdl_shared.h"
+
+namespace vq {
+
+SDL_Surface* ConvertForScreen(SDL_Surface*) { return nullptr; }
+
+Drawing DrawingFor(const SDL_Surface*, const SDL_Surface*) { return Drawing::Sdl; }
+
+}  // namespace vq

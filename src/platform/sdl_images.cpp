@@ -1,0 +1,157 @@
+// The SDL platform's images, on both targets: loading them, converted to the
+// screen's format where the target can, and the program's own blitter, which
+// draws only their visible parts.
+#include <SDL.h>
+#include <SDL_image.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "platform/alpha_blend.h"
+#include "platform/sdl_platform.h"
+#include "platform/sdl_shared.h"
+#include "platform/visible_parts.h"
+
+namespace vq {
+
+// A loaded image: its surface, the parts of it that blits draw, and how.
+struct SdlImage {
+  SDL_Surface* surface;
+  std::vector<PixelRect> parts;
+  Drawing drawing;
+};
+
+namespace {
+
+SdlImage* AsSdlImage(Image* image) { return reinterpret_cast<SdlImage*>(image); }
+const SdlImage* AsSdlImage(const Image* image) { return reinterpret_cast<const SdlImage*>(image); }
+
+// The parts of a surface that are not fully transparent; the whole surface
+// when it is not blended by its alpha channel, where every pixel counts.
+std::vector<PixelRect> SurfaceParts(SDL_Surface* surface) {
+  const SDL_PixelFormat* format = surface->format;
+  if (!(surface->flags & SDL_SRCALPHA) || !format->Amask || format->BytesPerPixel != 4 ||
+      SDL_LockSurface(surface) != 0) {
+    return {PixelRect{0, 0, surface->w, surface->h}};
+  }
+  const Uint8* pixels = static_cast<const Uint8*>(surface->pixels);
+  const int pitch = surface->pitch;
+  auto alpha = [&](int x, int y) {
+    Uint32 pixel;
+    std::memcpy(&pixel, pixels + y * pitch + x * 4, sizeof pixel);
+    return (pixel & format->Amask) != 0;
+  };
+  std::vector<PixelRect> parts = VisibleParts(surface->w, surface->h, alpha);
+  SDL_UnlockSurface(surface);
+  return parts;
+}
+}  // namespace
+
+Image* SdlPlatform::LoadImage(const char* path) {
+  SDL_Surface* loaded = IMG_Load(path);
+  if (!loaded) return nullptr;
+  auto* image = new SdlImage{loaded, {PixelRect{0, 0, loaded->w, loaded->h}}, Drawing::Sdl};
+  if (convert_images_ && SDL_GetVideoSurface()) {
+    // In the screen's format where the target converts images.
+    SDL_Surface* converted = ConvertForScreen(loaded);
+    if (converted) {
+      SDL_FreeSurface(loaded);
+      image->surface = converted;
+    }
+    // Only what can change the screen is blitted: the panels and frames are
+    // mostly empty space.
+    image->parts = SurfaceParts(image->surface);
+    image->drawing = DrawingFor(image->surface, SDL_GetVideoSurface());
+  }
+  return reinterpret_cast<Image*>(image);
+}
+
+void SdlPlatform::FreeImage(Image* image) {
+  if (!image) return;
+  SdlImage* sdl_image = AsSdlImage(image);
+  SDL_FreeSurface(sdl_image->surface);
+  delete sdl_image;
+}
+
+int SdlPlatform::ImageWidth(const Image* image) { return AsSdlImage(image)->surface->w; }
+
+int SdlPlatform::ImageHeight(const Image* image) { return AsSdlImage(image)->surface->h; }
+
+void SdlPlatform::Blit(Image* image, int x, int y) {
+  const SDL_Surface* surface = AsSdlImage(image)->surface;
+  BlitRegion(image, 0, 0, surface->w, surface->h, x, y);
+}
+
+void SdlPlatform::BlitRegion(Image* image, int sx, int sy, int w, int h, int x, int y) {
+  if (!image || !screen_) return;
+  const SdlImage* sdl_image = AsSdlImage(image);
+  // Each part of the image inside the source rectangle goes where it lies in
+  // that rectangle.
+  for (const PixelRect& part : sdl_image->parts) {
+    const int left = std::max(sx, part.x);
+    const int top = std::max(sy, part.y);
+    const int right = std::min(sx + w, part.x + part.w);
+    const int bottom = std::min(sy + h, part.y + part.h);
+    if (left >= right || top >= bottom) continue;
+    BlitClipped(*sdl_image, left, top, right - left, bottom - top, x + left - sx, y + top - sy);
+  }
+}
+
+namespace {
+
+// A span that starts before 0 loses what lies there: its start moves up to 0,
+// its length shrinks and the start of the span it is copied to or from moves
+// along.
+void ClipStart(int& start, int& length, int& other_start) {
+  if (start >= 0) return;
+  length += start;
+  other_start -= start;
+  start = 0;
+}
+
+}  // namespace
+
+void SdlPlatform::BlitClipped(const SdlImage& image, int sx, int sy, int w, int h, int x, int y) {
+  SDL_Surface* surface = image.surface;
+  // Clip here, in int, against the image and the screen: SDL's rectangles hold
+  // 16-bit values, and a rectangle partly left of the image must lose the
+  // columns that are not there rather than wrap around.
+  ClipStart(sx, w, x);
+  ClipStart(sy, h, y);
+  w = std::min(w, surface->w - sx);
+  h = std::min(h, surface->h - sy);
+  ClipStart(x, w, sx);
+  ClipStart(y, h, sy);
+  w = std::min(w, screen_->w - x);
+  h = std::min(h, screen_->h - y);
+  if (w <= 0 || h <= 0) return;
+  if (image.drawing != Drawing::Sdl && !SDL_MUSTLOCK(screen_) && !SDL_MUSTLOCK(surface)) {
+    const Uint8* from = static_cast<const Uint8*>(surface->pixels) + sy * surface->pitch + sx * 4;
+    Uint8* to = static_cast<Uint8*>(screen_->pixels) + y * screen_->pitch + x * 4;
+    for (int row = 0; row < h; ++row, from += surface->pitch, to += screen_->pitch) {
+      if (image.drawing == Drawing::Copy) {
+        std::memcpy(to, from, static_cast<size_t>(w) * 4);
+      } else {
+        BlendRow(from, to, w);
+      }
+    }
+    return;
+  }
+  SDL_Rect source{static_cast<Sint16>(sx), static_cast<Sint16>(sy), static_cast<Uint16>(w), static_cast<Uint16>(h)};
+  SDL_Rect destination{static_cast<Sint16>(x), static_cast<Sint16>(y), 0, 0};
+  SDL_BlitSurface(surface, &source, screen_, &destination);
+}
+
+bool SdlPlatform::VisitScreenRows(const std::function<void(const uint8_t* row, int bytes)>& visit) {
+  if (!screen_ || SDL_LockSurface(screen_) != 0) return false;
+  const int row_bytes = screen_->w * screen_->format->BytesPerPixel;
+  for (int y = 0; y < screen_->h; ++y)
+    visit(static_cast<const uint8_t*>(screen_->pixels) + y * screen_->pitch, row_bytes);
+  SDL_UnlockSurface(screen_);
+  return true;
+}
+
+const char* SdlPlatform::LastError() { return SDL_GetError(); }
+
+}  // namespace vq
