@@ -6,6 +6,7 @@
 #include "app/command_line.h"
 #include "app/program_directory.h"
 #include "app/title_menu.h"
+#include "game/data_files.h"
 #include "game/game_results.h"
 #include "game/replay_player.h"
 #include "platform/sdl_platform.h"
@@ -37,8 +38,10 @@ int main(int argc, char** argv) {
     case vq::CommandLine::kPlay: break;
   }
 
-  // A save stopped halfway (the program killed, the machine off) left its
-  // temporary file behind.
+  // Where the target keeps the player's files besides (the browser's page
+  // storage), each save reaches them too. A save stopped halfway (the
+  // program killed, the machine off) left its temporary file behind.
+  vq::SetSaveHooks({vq::ReadStoredFilesAnew, vq::StoredFilesChanged});
   vq::RemoveLeftoverSaves();
   vq::SdlPlatform platform;
   if (!platform.StartVideo()) {

@@ -2,6 +2,7 @@
 
 #include "draw/image_loading.h"
 #include "draw/number_renderer.h"
+#include "game/data_files.h"
 #include "game/records.h"
 #include "game/screen_wait.h"
 
@@ -114,6 +115,7 @@ int TitleMenu(Platform& platform, const MenuGames& games) {
   // F is the wait's: it switches full screen and shows the menu again,
   // without redrawing it.
   ScreenWait wait(platform, WaitKeys{true, nullptr});
+  std::string opened;  // the path of a replay opened from outside
   while (!s.quit) {
     Redraw(platform, images, s);
 
@@ -138,9 +140,10 @@ int TitleMenu(Platform& platform, const MenuGames& games) {
       if (wait.Held(Key::Return)) ReturnKey(platform, wait, games, s);
 
       // 4. R and B watch the last and the best game, F1 and H show the help,
-      //    once per press.
-      if (s.idle && wait.Pressed(Key::R)) BackFromGame(wait, s, games.watch(platform, kLastReplayName));
-      if (s.idle && wait.Pressed(Key::B)) BackFromGame(wait, s, games.watch(platform, kBestReplayName));
+      //    once per press; a replay opened from outside is watched.
+      if (s.idle && wait.Pressed(Key::R)) BackFromGame(wait, s, games.watch(platform, DataFilePath(kLastReplayName)));
+      if (s.idle && wait.Pressed(Key::B)) BackFromGame(wait, s, games.watch(platform, DataFilePath(kBestReplayName)));
+      if (s.idle && platform.TakeOpenedReplay(&opened)) BackFromGame(wait, s, games.watch(platform, opened));
       if (s.idle && HelpKey(wait)) BackFromGame(wait, s, games.help(platform, SelectedLimit(s)));
 
       // 5. An idle menu sleeps between passes instead of spinning.

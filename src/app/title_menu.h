@@ -18,8 +18,8 @@ namespace vq {
 struct MenuGames {
   std::function<int32_t(Platform&, int32_t, uint32_t)> play = PlayGame;  // time limit in s, 0: untimed
   std::function<int32_t(Platform&, uint32_t)> demo = DemoGame;
-  std::function<int32_t(Platform&, const char*)> watch = WatchKeptReplay;  // the name of a kept replay
-  std::function<int32_t(Platform&, int32_t)> help = HelpScreen;            // with the records of a time limit
+  std::function<int32_t(Platform&, const std::string&)> watch = WatchReplayFile;  // the path of a replay
+  std::function<int32_t(Platform&, int32_t)> help = HelpScreen;                   // with the records of a time limit
 };
 
 // Menu items by selection value.
@@ -52,7 +52,8 @@ constexpr uint32_t kMenuKeyTickMs = 100;
 // Runs the title menu until Quit is chosen, the window is closed or a game
 // asks to end the program; returns the program's exit status (0). Loads its
 // images first and ends the process with status 1 when one is missing. R
-// watches the last game played, B the best untimed game, F1 or H shows the
+// watches the last game played, B the best untimed game, and a replay the
+// player opens from outside (the browser's page) is watched; F1 or H shows the
 // help with the records of the selected item (the untimed game's unless Time
 // attack is selected). On Play and Time attack the menu shows the best score
 // of the records of that item.

@@ -24,6 +24,8 @@ namespace {
 constexpr int kLockWaitMs = 3000;
 constexpr int kLockLookMs = 10;
 
+SaveHooks g_hooks{};
+
 // The path that path's chain of symbolic links ends at, which need not exist
 // yet; "" for a loop, a link that cannot be read or another user's link, with
 // the reason in *why.
@@ -151,6 +153,7 @@ bool WriteFileAtomically(const char* path, const void* data, size_t size, std::s
     return false;
   }
   SyncFolder(FolderOf(target));
+  if (g_hooks.stored) g_hooks.stored();
   return true;
 }
 
@@ -174,7 +177,16 @@ bool SaveFile(const std::string& path, const void* data, size_t size) {
 
 bool SaveDataFile(const char* name, const void* data, size_t size) { return SaveFile(DataFilePath(name), data, size); }
 
+void SetSaveHooks(const SaveHooks& hooks) { g_hooks = hooks; }
+
 SaveLock::SaveLock() {
+  TakeLock();
+  // What another copy stored elsewhere is read in once no copy can store
+  // more meanwhile.
+  if (g_hooks.read_anew) g_hooks.read_anew();
+}
+
+void SaveLock::TakeLock() {
   const std::string path = DataFilePath(kSaveLockName);
   // Without a folder nothing is saved, and the saves tell it.
   if (path.empty() || !MakeParentDirectories(path)) return;

@@ -57,6 +57,17 @@ bool SaveFile(const std::string& path, const void* data, size_t size);
 // SaveFile for the file of this copy's data folder with that name.
 bool SaveDataFile(const char* name, const void* data, size_t size);
 
+// What a target does around the saves, where the player's files live
+// elsewhere too (the browser keeps them in the page's storage): read_anew
+// brings in what another copy stored, under the lock before the files are
+// read again; stored writes a file through once it is saved. Either may be
+// null, as both are on the desktop.
+struct SaveHooks {
+  void (*read_anew)();
+  void (*stored)();
+};
+void SetSaveHooks(const SaveHooks& hooks);
+
 // While it lives, this copy of the game holds the lock of its data folder,
 // so that another copy saving into it waits until this one has read and
 // written what it saves, and then reads what it finds anew. The folder is
@@ -70,6 +81,8 @@ class SaveLock {
   SaveLock& operator=(const SaveLock&) = delete;
 
  private:
+  void TakeLock();
+
   int fd_ = -1;
 };
 

@@ -138,8 +138,7 @@ int32_t WatchReplay(Platform& platform, const Replay& replay) {
   return result;
 }
 
-int32_t WatchKeptReplay(Platform& platform, const char* name) {
-  const std::string path = DataFilePath(name);
+int32_t WatchReplayFile(Platform& platform, const std::string& path) {
   Replay replay;
   ReplayCheck check;
   if (path.empty() || LoadReplay(AT_FDCWD, path.c_str(), &replay, &check) != kReplayPlays) return kBackToMenu;

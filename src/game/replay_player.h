@@ -37,8 +37,8 @@ ReplayStatus LoadReplay(int folder, const char* path, Replay* replay, ReplayChec
 // kBackToMenu otherwise.
 int32_t WatchReplay(Platform& platform, const Replay& replay);
 
-// Watches the replay kept under name in the game's data folder, when it can
-// be watched.
-int32_t WatchKeptReplay(Platform& platform, const char* name);
+// Watches the replay file at path (a kept one is at DataFilePath of its
+// name), when it can be watched; one line on standard error says why not.
+int32_t WatchReplayFile(Platform& platform, const std::string& path);
 
 }  // namespace vq

@@ -48,6 +48,7 @@ class FakePlatform : public Platform {
   std::time_t wall_time = 1700000000;
   std::array<bool, static_cast<int>(Key::Count)> keys{};  // held keys
   std::deque<EventType> events;                      // pending events; once a Quit is taken, every poll reports Quit
+  std::deque<std::string> opened_replays;            // replays opened from outside, by path
   std::set<std::string> missing;                     // paths that fail to load
   std::map<std::string, std::pair<int, int>> sizes;  // image sizes by path
   bool audio_ok = true;
@@ -116,6 +117,12 @@ class FakePlatform : public Platform {
   bool TakePress(Key key) override { return input_.TakePress(key); }
   bool TakeAnyPress() override { return input_.TakeAnyPress(); }
   void FindPads() override {}  // the pads are the ones MovePad sets
+  bool TakeOpenedReplay(std::string* path) override {
+    if (opened_replays.empty()) return false;
+    *path = opened_replays.front();
+    opened_replays.pop_front();
+    return true;
+  }
   Image* LoadImage(const char* path) override;
   void FreeImage(Image* image) override;
   int ImageWidth(const Image* image) override { return image->width; }

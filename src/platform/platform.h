@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <string>
 
 #include "rules/input.h"
 
@@ -77,6 +78,10 @@ class Platform {
   // Looks for pads anew, so that pads plugged in since the last look play
   // too. Without pads, or when they cannot be read, nothing changes.
   virtual void FindPads() = 0;
+  // A replay the player opened from outside the program since it was last
+  // asked (the browser's page takes a file from its file input or a drop):
+  // true with the path to read it from. The desktop has none.
+  virtual bool TakeOpenedReplay(std::string* path) = 0;
 
   // Images, converted to the screen's format when loaded. LoadImage returns
   // nullptr when the file cannot be loaded.

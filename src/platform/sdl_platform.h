@@ -58,6 +58,7 @@ class SdlPlatform : public Platform {
   bool TakePress(Key key) override;
   bool TakeAnyPress() override;
   void FindPads() override;
+  bool TakeOpenedReplay(std::string* path) override;
   Image* LoadImage(const char* path) override;
   void FreeImage(Image* image) override;
   int ImageWidth(const Image* image) override;

@@ -60,7 +60,7 @@ class MenuRun {
     MenuGames games;
     games.play = [this](Platform&, int32_t limit, uint32_t seed) { return Game("play", limit, seed); };
     games.demo = [this](Platform&, uint32_t seed) { return Game("demo", 0, seed); };
-    games.watch = [this](Platform&, const char* name) { return Game(name, 0, 0); };
+    games.watch = [this](Platform&, const std::string& path) { return Game(path.c_str(), 0, 0); };
     games.help = [this](Platform&, int32_t limit) { return Game("help", limit, 0); };
     return TitleMenu(fake, games);
   }
@@ -283,7 +283,12 @@ TEST(TitleMenu, ReturnStartsTheSelectedGameWithItsLimit) {
     ASSERT_EQ(run.calls.size(), 1u) << c.name;
     EXPECT_EQ(run.calls[0].game, c.game) << c.name;
     EXPECT_EQ(run.calls[0].time_limit, c.time_limit) << c.name;
-  }
+  }  // A replay the player opened from outside (the browser's page) is watched.
+  MenuRun opened;
+  opened.fake.opened_replays.push_back("/tmp/opened.vqreplay");
+  opened.Run({}, 1000);
+  ASSERT_EQ(opened.calls.size(), 1u);
+  EXPECT_EQ(opened.calls[0].game, "/tmp/opened.vqreplay");
 }
 
 // After a game the menu is redrawn with the same item and limit. Each game's

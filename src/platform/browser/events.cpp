@@ -87,9 +87,26 @@ bool Note(const SDL_Event& event, KeyInput& input) {
   }
 }
 
+// The page puts a replay the player opened (its file input, or a drop) into
+// the program's files and names it in Module.openedReplay.
+EM_JS(int, TakePageReplay, (char* path, int size), {
+  var opened = Module["openedReplay"];
+  if (!opened) return 0;
+  Module["openedReplay"] = null;
+  stringToUTF8(opened, path, size);
+  return 1;
+});
+
 }  // namespace
 
 int PadButtonOf(int sdl_button) { return BrowserPadButton(sdl_button); }
+
+bool SdlPlatform::TakeOpenedReplay(std::string* path) {
+  char opened[256];
+  if (!TakePageReplay(opened, sizeof opened)) return false;
+  *path = opened;
+  return true;
+}
 
 const Uint8* KeyboardState() { return SDL_GetKeyboardState(nullptr); }
 

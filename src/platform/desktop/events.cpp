@@ -98,6 +98,10 @@ void SdlPlatform::StartInput() {
   FindPads();
 }
 
+// SDL 1.2's window takes no dropped file: the desktop opens a replay from
+// the command line (--replay).
+bool SdlPlatform::TakeOpenedReplay(std::string*) { return false; }
+
 bool SdlPlatform::TakeFocusLoss() {
   const bool lost = g_focus_lost;
   g_focus_lost = false;
