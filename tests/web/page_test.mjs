@@ -1,15 +1,16 @@
-// The browser build in Debian's chromium, headless, driven by puppeteer-core
-// (no browser of its own): the page's title picture against the native
-// program's, the canvas sharp at whole multiples of 800x600, Return starting
-// a game that runs, and a page that loses the focus pausing it.
-// Usage: node page_test.mjs <native-title.png> <dist/web>
+// The browser build in Debian's chromium, headless, as a player meets it: the
+// page's title picture against the native program's, the canvas sharp at
+// whole multiples of 800x600, Return starting a game that runs, a page that
+// loses the focus pausing it, the game's replay verified by the desktop's
+// --verify and downloaded, the records kept across a reload, a golden replay
+// opened in the page ending on the native --replay's picture, and Quit.
+// Usage: node page_test.mjs <folder of native.png and native_replay.png> <dist/web> <velquadro> <replay>
+import { execFileSync } from "node:child_process";
 import fs from "node:fs";
-import http from "node:http";
-import os from "node:os";
 import path from "node:path";
-import puppeteer from "puppeteer-core";
+import { launch, picture, serve } from "../../tools/browser/chromium.mjs";
 
-const [nativePng, dist] = process.argv.slice(2);
+const [shots, dist, velquadro, replay] = process.argv.slice(2);
 const TOLERANCE = 12; // as tests/e2e/game_screen.py: blending rounds a little differently
 let passes = 0;
 let failures = 0;
@@ -20,154 +21,157 @@ function check(what, ok) {
 }
 const sleep = (ms) => new Promise((done) => setTimeout(done, ms));
 
-// dist/web served on loopback as a static host would, .wasm as application/wasm.
-const types = { ".html": "text/html", ".js": "text/javascript", ".wasm": "application/wasm", ".png": "image/png" };
-const server = http.createServer((request, response) => {
-  const name = new URL(request.url, "http://host").pathname.replace(/^\/$/, "/index.html");
-  fs.readFile(path.join(dist, path.normalize(name)), (error, data) => {
-    if (error) {
-      response.writeHead(404);
-      response.end();
-      return;
-    }
-    response.writeHead(200, { "Content-Type": types[path.extname(name)] || "application/octet-stream" });
-    response.end(data);
-  });
-});
-await new Promise((listening) => server.listen(0, "127.0.0.1", listening));
-const profile = fs.mkdtempSync(path.join(os.tmpdir(), "vq_chromium_"));
-const browser = await puppeteer.launch({
-  executablePath: "/usr/bin/chromium",
-  headless: true,
-  userDataDir: profile,
-  args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run", "--disable-background-networking",
-         "--disable-component-update", "--disable-sync"],
-});
+const { server, url } = await serve(dist);
+const chromium = await launch();
 try {
-  const page = await browser.newPage();
+  const page = await chromium.browser.newPage();
   page.on("pageerror", (error) => console.log(`page error: ${error.message}`));
   await page.setViewport({ width: 1200, height: 900 });
-  // When the first picture reached the canvas, and the browser's next paint.
-  await page.evaluateOnNewDocument(() => {
-    const draw = CanvasRenderingContext2D.prototype.drawImage;
-    CanvasRenderingContext2D.prototype.drawImage = function (...args) {
-      if (this.canvas.id === "canvas" && window.vqFirstDraw === undefined) {
-        window.vqFirstDraw = performance.now();
-        requestAnimationFrame(() => (window.vqFirstPaint = performance.now()));
-      }
-      return draw.apply(this, args);
-    };
-  });
-  await page.goto(`http://127.0.0.1:${server.address().port}/`);
+  await page.goto(url);
+  const press = async (key) => { await page.keyboard.down(key); await sleep(120); await page.keyboard.up(key); };
 
-  // The pixels of a PNG, read by the browser itself.
-  const native = `data:image/png;base64,${fs.readFileSync(nativePng).toString("base64")}`;
-  await page.evaluate(async (url) => {
-    const image = new Image();
-    image.src = url;
-    await image.decode();
-    const canvas = new OffscreenCanvas(image.width, image.height);
-    const context = canvas.getContext("2d");
-    context.drawImage(image, 0, 0);
-    window.vqNative = context.getImageData(0, 0, image.width, image.height);
-  }, native);
-  // What the page shows of the canvas, as a screenshot: pixels differing from
-  // the native title by more than TOLERANCE, or whether each scale x scale
-  // square is of one colour.
-  async function shown() {
-    const box = await page.$eval("#canvas", (c) => { const r = c.getBoundingClientRect(); return [r.x, r.y, r.width, r.height]; });
-    const shot = await page.screenshot({ clip: { x: box[0], y: box[1], width: box[2], height: box[3] }, encoding: "base64" });
-    return { box, shot };
-  }
-  async function compare({ shot }, scale) {
-    return page.evaluate(async (url, scale, tolerance) => {
-      const image = new Image();
-      image.src = url;
-      await image.decode();
-      const canvas = new OffscreenCanvas(image.width, image.height);
-      const context = canvas.getContext("2d");
-      context.drawImage(image, 0, 0);
-      const big = context.getImageData(0, 0, image.width, image.height).data;
-      const want = window.vqNative.data;
-      let differing = 0, blurred = 0;
-      for (let y = 0; y < 600; y++) {
+  // The canvas as the page shows it, against a native screenshot: the pixels
+  // of the rows from `top` down that differ by more than TOLERANCE, those of
+  // them outside `box` ([x0, y0, x1, y1]), and the scale x scale squares that
+  // are not of one colour.
+  async function compare(native, scale, top = 0, box = [0, 0, 0, 0]) {
+    const at = await page.$eval("#canvas", (c) => { const r = c.getBoundingClientRect(); return [r.x, r.y, r.width, r.height]; });
+    const shot = await page.screenshot({ clip: { x: at[0], y: at[1], width: at[2], height: at[3] }, encoding: "base64" });
+    const want = fs.readFileSync(path.join(shots, native)).toString("base64");
+    return page.evaluate(async (shot, want, scale, top, box, tolerance) => {
+      const pixels = async (png) => {
+        const image = new Image();
+        image.src = `data:image/png;base64,${png}`;
+        await image.decode();
+        const canvas = new OffscreenCanvas(image.width, image.height);
+        canvas.getContext("2d").drawImage(image, 0, 0);
+        return canvas.getContext("2d").getImageData(0, 0, image.width, image.height);
+      };
+      const big = await pixels(shot), small = (await pixels(want)).data, data = big.data;
+      let differing = 0, outside = 0, blurred = 0;
+      for (let y = top; y < 600; y++) {
         for (let x = 0; x < 800; x++) {
-          const at = (y * scale * image.width + x * scale) * 4, n = (y * 800 + x) * 4;
+          const at = (y * scale * big.width + x * scale) * 4, n = (y * 800 + x) * 4;
           let most = 0;
-          for (let c = 0; c < 3; c++) most = Math.max(most, Math.abs(big[at + c] - want[n + c]));
-          if (most > tolerance) differing++;
-          for (let dy = 0; dy < scale; dy++)
-            for (let dx = 0; dx < scale; dx++)
-              for (let c = 0; c < 3; c++) if (big[at + (dy * image.width + dx) * 4 + c] !== big[at + c]) { blurred++; dy = dx = scale; break; }
+          for (let c = 0; c < 3; c++) most = Math.max(most, Math.abs(data[at + c] - small[n + c]));
+          if (most > tolerance) {
+            differing++;
+            if (x < box[0] || x >= box[2] || y < box[1] || y >= box[3]) outside++;
+          }
+          for (let d = 0, odd = false; d < scale * scale && !odd; d++) {
+            const sub = at + (Math.floor(d / scale) * big.width + (d % scale)) * 4;
+            for (let c = 0; c < 3; c++) odd ||= data[sub + c] !== data[at + c];
+            if (odd) blurred++;
+          }
         }
       }
-      return { differing, blurred, width: image.width, height: image.height };
-    }, `data:image/png;base64,${shot}`, scale, TOLERANCE);
+      return { differing, outside, blurred, width: big.width, height: big.height };
+    }, shot, want, scale, top, box, TOLERANCE);
   }
-  let title = { differing: -1 };
-  for (let tries = 0; tries < 50; tries++) {
-    title = await compare(await shown(), 1);
-    if (title.width === 800 && title.differing === 0) break;
-    await sleep(100);
+  async function until(condition, ms) {
+    for (const end = Date.now() + ms; Date.now() < end; await sleep(100)) if (await condition()) return true;
+    return false;
   }
+
+  let title = {};
+  await until(async () => (title = await compare("native.png", 1)).differing === 0, 5000);
   check(`the title in a 1200x900 page is the native title at 1x (${title.width}x${title.height}, ${title.differing} pixels differ)`,
         title.width === 800 && title.height === 600 && title.differing === 0);
-  const times = await page.evaluate(() => [window.vqFirstDraw, window.vqFirstPaint]);
-  console.log(`first title frame: drawn ${Math.round(times[0])} ms, painted ${Math.round(times[1])} ms after navigation`);
-
   await page.setViewport({ width: 1700, height: 1300 });
   await sleep(200);
-  const double = await compare(await shown(), 2);
+  const double = await compare("native.png", 2);
   check(`in a 1700x1300 page the title is 2x, each pixel a sharp 2x2 square (${double.width}x${double.height}, ` +
         `${double.differing} differ, ${double.blurred} not square)`,
         double.width === 1600 && double.height === 1200 && double.differing === 0 && double.blurred === 0);
   await page.setViewport({ width: 1200, height: 900 });
 
-  // A fingerprint of the canvas as the game last drew it.
-  const picture = () => page.evaluate(() => {
-    const data = document.getElementById("canvas").getContext("2d").getImageData(0, 0, 800, 600).data;
-    let hash = 0;
-    for (let i = 0; i < data.length; i += 4) hash = (Math.imul(hash, 31) + data[i] + (data[i + 1] << 8) + (data[i + 2] << 16)) | 0;
-    return hash;
-  });
-  const press = async (key) => { await page.keyboard.down(key); await sleep(120); await page.keyboard.up(key); };
-  const titlePicture = await picture();
+  const titlePicture = await picture(page);
   await press("Enter");
   const seen = new Set();
   for (let i = 0; i < 8; i++) {
     await sleep(250);
-    seen.add(await picture());
+    seen.add(await picture(page));
   }
   check(`Return starts a game that runs (${seen.size} pictures in 2 s, the title ${seen.has(titlePicture) ? "among them" : "gone"})`,
         seen.size >= 6 && !seen.has(titlePicture));
-
   await page.evaluate(() => window.dispatchEvent(new Event("blur")));
   await sleep(400);
-  const paused = await picture();
+  const paused = await picture(page);
   await sleep(1500);
-  check("a page that lost the focus pauses the game: the same picture for 1.5 s", (await picture()) === paused);
+  check("a page that lost the focus pauses the game: the same picture for 1.5 s", (await picture(page)) === paused);
   await press("Enter");
   await sleep(500);
-  check("Return goes on with the game", (await picture()) !== paused);
-
-  // Escape ends the game, Return leaves its end, and Quit (Up from Play)
-  // leaves a page that says the game has ended, not its last picture.
+  check("Return goes on with the game", (await picture(page)) !== paused);
+  // M: the first key press is the player's leave to play sound; F: the
+  // page's full screen. Each again: off.
+  const music = () => page.evaluate(() => (SDL.music.audio ? SDL.music.audio.currentTime : -1));
+  await press("m");
+  const started = await music();
+  await sleep(600);
+  check(`M plays the music (at ${started.toFixed(2)} s, then ${(await music()).toFixed(2)} s)`, (await music()) > started);
+  await press("m");
+  check("M again stops it", (await music()) === -1);
+  const full = () => page.evaluate(() => (document.fullscreenElement ? document.fullscreenElement.id : ""));
+  await press("f");
+  check("F puts the game in full screen", await until(async () => (await full()) === "screen", 2000));
+  await sleep(200);  // a frame sees F up: the next press is another one
+  await press("f");
+  check("F again leaves it", await until(async () => (await full()) === "", 2000));
   await press("Escape");
-  await sleep(2500);
+  await sleep(1500);
   await press("Enter");
-  await sleep(500);
+  await sleep(800);
+
+  // The game's replay, as the page keeps it: the desktop plays it to its
+  // result, and the page's button downloads it byte for byte.
+  const kept = Buffer.from(await page.evaluate(() => Array.from(Module.FS.readFile("/data/velquadro/last.vqreplay"))));
+  const played = path.join(shots, "played.vqreplay");
+  fs.writeFileSync(played, kept);
+  let verified = "";
+  try {
+    verified = execFileSync(velquadro, ["--verify", played], { encoding: "utf8" });
+  } catch (error) {
+    verified = `status ${error.status}: ${error.stderr}`;
+  }
+  check(`the page's game verifies with the desktop's --verify (${verified.trim()})`, /as recorded$/m.test(verified));
+  const downloads = path.join(shots, "downloads");
+  const session = await page.createCDPSession();
+  await session.send("Browser.setDownloadBehavior", { behavior: "allow", downloadPath: downloads });
+  await page.click("#last");
+  const downloaded = path.join(downloads, "velquadro-last.vqreplay");
+  await until(() => fs.existsSync(downloaded), 3000);
+  check("Last game downloads that replay", fs.existsSync(downloaded) && fs.readFileSync(downloaded).equals(kept));
+
+  // The records outlive the page: after a reload the title shows the best
+  // on its plaque (280, 282 to 520, 316), and differs nowhere else.
+  await page.reload();
+  let best = {};
+  await until(async () => (best = await compare("native.png", 1, 0, [280, 282, 520, 316])).differing > 0 && best.outside === 0, 5000);
+  check(`after a reload the title shows the kept best (${best.differing} pixels on the plaque, ${best.outside} elsewhere)`,
+        best.differing > 0 && best.outside === 0);
+
+  // A golden replay opened with the page's file input plays on the title and
+  // ends on the native --replay's last picture, below the result's plaque.
+  const input = await page.$("#file");
+  await input.uploadFile(replay);
+  let end = {};
+  const ended = await until(async () => (end = await compare("native_replay.png", 1, 124)).differing === 0, 30000);
+  check(`a golden replay opened in the page ends as the native --replay does (${end.differing} pixels differ)`, ended);
+  await press("Enter");
+  await sleep(800);
+
+  // Quit (Up from Play) leaves a page that says the game has ended.
   await press("ArrowUp");
   await sleep(300);
   await press("Enter");
   await sleep(500);
-  const ended = await page.evaluate(() => [document.getElementById("screen").getBoundingClientRect().height,
-                                           document.getElementById("message").innerText]);
-  check(`Escape, Return, Quit: the page says the game has ended (${JSON.stringify(ended)})`,
-        ended[0] === 0 && /has ended/.test(ended[1]) && /Play again/.test(ended[1]));
+  const bye = await page.evaluate(() => [document.getElementById("screen").getBoundingClientRect().height,
+                                         document.getElementById("message").innerText]);
+  check(`Quit: the page says the game has ended, with a way to start again (${JSON.stringify(bye)})`,
+        bye[0] === 0 && /has ended/.test(bye[1]) && /Play again/.test(bye[1]));
 } finally {
-  await browser.close();
+  await chromium.close();
   server.close();
-  fs.rmSync(profile, { recursive: true, force: true });
 }
 console.log(`${passes} passed, ${failures} failed`);
 process.exit(failures === 0 ? 0 : 1);
