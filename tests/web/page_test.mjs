@@ -169,6 +169,22 @@ try {
                                          document.getElementById("message").innerText]);
   check(`Quit: the page says the game has ended, with a way to start again (${JSON.stringify(bye)})`,
         bye[0] === 0 && /has ended/.test(bye[1]) && /Play again/.test(bye[1]));
+  // A browser that keeps no storage for the page (a private window, a full
+  // quota): one line in the console says so, and the game plays all the same.
+  const bare = await chromium.browser.newPage();
+  const said = [];
+  bare.on("console", (message) => said.push(message.text()));
+  await bare.evaluateOnNewDocument(() => Object.defineProperty(window, "indexedDB", { get: () => undefined }));
+  await bare.goto(url);
+  await sleep(1500);
+  await bare.keyboard.down("Enter");
+  await sleep(120);
+  await bare.keyboard.up("Enter");
+  const first = await picture(bare);
+  await sleep(500);
+  const storage = said.find((line) => /^velquadro: .*storage/.test(line));
+  check(`without the browser's storage the game plays (${storage})`, storage && (await picture(bare)) !== first);
+  await bare.close();
 } finally {
   await chromium.close();
   server.close();

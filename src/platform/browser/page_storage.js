@@ -8,10 +8,13 @@ Module["preRun"] = Module["preRun"] || [];
 Module["preRun"].push(function () {
   ENV["XDG_DATA_HOME"] = "/data";
   FS.mkdir("/data");
+  // Without IndexedDB, emscripten's IDBFS would end the program at its first
+  // step: the files then stay in memory.
   try {
+    if (typeof indexedDB === "undefined" || !indexedDB) throw new Error("this browser gives the page no IndexedDB");
     FS.mount(IDBFS, {}, "/data");
   } catch (error) {
-    console.warn("velquadro: no browser storage; this visit's files are kept in memory only (" + error + ")");
+    console.warn("velquadro: no browser storage; this visit's files are kept in memory only (" + error.message + ")");
     return;
   }
   addRunDependency("velquadro-storage");
