@@ -19,8 +19,10 @@ flock -w 200 9
 ! dpkg-query -W -f='${Status}' velquadro 2>/dev/null | grep -q ' installed$' || { echo "FAILED: velquadro is installed"; exit 1; }
 trap '[[ -z ${installed:-} ]] || "${as_root[@]}" dpkg --purge velquadro >/dev/null 2>&1; vq_cleanup' EXIT
 
-deb=$source_dir/$(cd "$source_dir" && tools/package)
-check "lintian: no error or warning in $(basename "$deb"), $(stat -c %s "$deb") bytes" lintian --fail-on error,warning "$deb"
+built=$(cd "$source_dir" && tools/package)  # the .deb, the .dsc and its tarball, one a line
+deb=$source_dir/$(sed -n 1p <<<"$built") dsc=$source_dir/$(sed -n 2p <<<"$built")
+check "lintian: no error or warning in $(basename "$deb"), $(stat -c %s "$deb") bytes, and in $(basename "$dsc")" \
+  lintian --fail-on error,warning "$deb" "$dsc"
 installed=1 && "${as_root[@]}" dpkg -i "$deb" >/dev/null
 files=$(dpkg -L velquadro)
 layout='^/usr/(games/velquadro|lib/games/velquadro/(velquadro|installed|gfx|bgm\.ogg)|share/games/velquadro/(bgm\.ogg|gfx/.+\.png)|share/applications/velquadro\.desktop|share/metainfo/invalid\.velquadro\.velquadro\.metainfo\.xml|share/icons/hicolor/(32|48|64|128|256)x[0-9]+/apps/velquadro\.png|share/man/man6/velquadro\.6\.gz|share/doc/velquadro/(copyright|changelog\.gz))$'
