@@ -236,9 +236,11 @@ void RemoveLeftoverTemporaryFiles(std::initializer_list<const char*> names) {
       }
       const std::string digits = file.substr(length + 1, file.size() - length - 5);
       if (digits.empty() || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos) continue;
-      // A process that still runs (ours or another user's) may be writing it.
+      // Another process that still runs (the player's or another user's) may
+      // be writing it; one of this process's number is an earlier one's.
       const pid_t writer = static_cast<pid_t>(std::stol(digits));
-      if (writer > 0 && kill(writer, 0) != 0 && errno == ESRCH) unlinkat(dirfd(folder), file.c_str(), 0);
+      const bool gone = writer == getpid() || (writer > 0 && kill(writer, 0) != 0 && errno == ESRCH);
+      if (gone) unlinkat(dirfd(folder), file.c_str(), 0);
     }
   }
   closedir(folder);
