@@ -46,17 +46,14 @@ int32_t EndPlayGame(Platform& platform, const GameResources& resources, GameStat
   std::printf("You have perished\nSeconds Played: %i\nFinal Score: %i\n", static_cast<int>(state.play_time / 1000),
               static_cast<int>(state.field.score));
   std::fflush(stdout);
-  // The last replay and the place are kept before the end screen shows the
-  // place, and so kept even if the program is stopped there. A game of no
-  // points is first only of nothing.
+  // Everything is kept before the end screen shows it: a program killed
+  // there, or a browser tab closed on it, loses nothing. A game of no points
+  // is first only of nothing.
   const bool recorded = FinishRecording(recording, state);
   const int place = KeepLastGame(platform, state, recording, recorded);
-  const EndResult told{state.field.score, place, place == 1 && state.field.score > 0};
-
-  const int32_t result = ShowEndScreen(platform, resources.images, state, &told);
-
   if (state.start.time_limit == 0) KeepBestGame(state, recording, recorded, place);
-  return result;
+  const EndResult told{state.field.score, place, place == 1 && state.field.score > 0};
+  return ShowEndScreen(platform, resources.images, state, &told);
 }
 
 }  // namespace vq

@@ -5,7 +5,7 @@
 # the focus, and minimising, pause a game until Return, and minimised it
 # draws nothing and idles; SIGTERM, SIGINT and SIGHUP end every screen (menu,
 # game, pause, end screen, help, a watched replay, Demo) within 1 s as closing
-# the window does; the window is as large as the screen allows in whole multiples
+# the window does, and SIGKILL on the end screen loses no result; the window is as large as the screen allows in whole multiples
 # of 800x600, its pixels sharp.
 # Usage: bash test_desktop.sh <path-to-velquadro> <source-dir>
 set -euo pipefail
@@ -140,6 +140,16 @@ for signal in TERM INT HUP; do
     fi
   done
 done
+
+# A program killed on its end screen has kept everything before it showed.
+rm -f "$game"/{hiscore.dat,records.txt,last.vqreplay,best.vqreplay}
+start_program
+to_state end
+kill -s KILL "$pid"
+wait_exit "$pid" 2
+check "SIGKILL on the end screen: hiscore.dat, records.txt and the best replay, the last game's, were kept" \
+  bash -c "[[ \$(cat '$game/hiscore.dat') == 0 ]] && grep -q '^0 0 ' '$game/records.txt' &&
+    cmp -s '$game/best.vqreplay' '$game/last.vqreplay'"
 
 # --- the window's size ------------------------------------------------------------
 for screen in 3840x2160:2400x1800:3 2560x1440:1600x1200:2 1920x1080:800x600:1; do
