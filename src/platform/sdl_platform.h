@@ -39,7 +39,7 @@ class SdlPlatform : public Platform {
   // pixel format and its blits skip the parts that are fully transparent
   // (same pixels, much faster blits); without, images keep the format they
   // were stored in and are blitted whole (the benchmark compares both).
-  explicit SdlPlatform(bool convert_images = true);
+  explicit SdlPlatform(bool convert_images = true) : convert_images_(convert_images) {}
 
   // Opening, in this order: StartVideo, then register ShutdownSdl with atexit,
   // then OpenWindow. Each returns false on failure; LastError() says why.
