@@ -153,7 +153,7 @@ bool WriteFileAtomically(const char* path, const void* data, size_t size, std::s
     return false;
   }
   SyncFolder(FolderOf(target));
-  if (g_hooks.stored) g_hooks.stored();
+  if (g_hooks.stored) g_hooks.stored(target.c_str());
   return true;
 }
 
@@ -218,6 +218,7 @@ void SaveLock::TakeLock() {
 SaveLock::~SaveLock() {
   // Closing the file lets the lock go.
   if (fd_ >= 0) close(fd_);
+  if (g_hooks.let_go) g_hooks.let_go();
 }
 
 void RemoveLeftoverTemporaryFiles(std::initializer_list<const char*> names) {
