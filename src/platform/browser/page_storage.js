@@ -33,19 +33,27 @@
   var opening = null;        // the open request's promise while it has not
   var unsaved = {};          // path: true for each file whose newest bytes are in memory only
   var releaseLock = null;    // lets the tabs' lock go, while this tab holds it
-  var silentThisSave = false; // the storage did not answer in this save: no more waits
+  // Until then the storage, which did not answer a while ago, is not waited
+  // for: the files stay in memory, unsaved, and a later save asks again.
+  var quietUntil = 0;
+  var kQuietMs = 30000;
 
   function tell(what, text) {
     if (Module["tellStorage"]) Module["tellStorage"](what, text);
     else if (text) console.warn("velquadro: " + text);
   }
 
-  // A promise that settles as the request does, or fails after kWaitMs.
+  function silent(error) { return /did not answer/.test(String(error)); }
+
+  // A promise that settles as the request does, or fails after kWaitMs (at
+  // once while the storage is quiet).
   function within(promise, what) {
     var timer;
     var late = new Promise(function (resolve, reject) {
-      timer = setTimeout(function () { reject(new Error(what + " did not answer within " + kWaitMs / 1000 + " s")); },
-                         kWaitMs);
+      timer = setTimeout(function () {
+        quietUntil = Date.now() + kQuietMs;
+        reject(new Error(what + " did not answer within " + kWaitMs / 1000 + " s"));
+      }, Date.now() < quietUntil ? 0 : kWaitMs);
     });
     return Promise.race([promise, late]).finally(function () { clearTimeout(timer); });
   }
@@ -151,11 +159,6 @@
 
   // Writes one file through; a refusal keeps it in memory, to be tried again.
   function store(path) {
-    if (silentThisSave) {
-      unsaved[path] = true;
-      tellUnsaved("it did not answer");
-      return Promise.resolve();
-    }
     return write(path).then(function () {
       if (unsaved[path]) {
         delete unsaved[path];
@@ -163,9 +166,9 @@
       }
     }, function (error) {
       unsaved[path] = true;
-      if (/did not answer/.test(String(error))) silentThisSave = true;
       console.warn("velquadro: the browser's storage did not take " + path + " (" + error + ")");
-      tellUnsaved(error && error.name === "QuotaExceededError" ? "it is full" : (error && error.message) || error);
+      tellUnsaved(error && error.name === "QuotaExceededError" ? "it is full"
+                  : silent(error) ? "it did not answer" : (error && error.message) || error);
     });
   }
 
@@ -204,8 +207,7 @@
       if (Module["storageChanged"]) Module["storageChanged"]();
       tell("silent", "");
     }, function (error) {
-      if (/did not answer/.test(String(error))) {
-        silentThisSave = true;
+      if (silent(error)) {
         tell("silent", "The browser's storage does not answer: this visit's files are kept in memory.");
       } else {
         console.warn("velquadro: the browser's storage cannot be read (" + error + ")");
@@ -216,7 +218,6 @@
   Module["storage"] = {
     // A save begins: the lock, then what the storage holds brought in.
     lockAndRead: function () {
-      silentThisSave = false;
       return lock().then(function (release) {
         releaseLock = release;
         return refresh();
@@ -235,7 +236,6 @@
     // A tab brought to the front: what the others stored since, under the
     // lock so that no save is caught halfway.
     refresh: function () {
-      silentThisSave = false;
       return lock().then(function (release) { return refresh().finally(release); });
     },
   };
@@ -246,7 +246,7 @@
     FS.mkdirTree(kFolder);
     addRunDependency("velquadro-storage");
     readStored().then(bringIn, function (error) {
-      var text = /did not answer/.test(String(error))
+      var text = silent(error)
                    ? "The browser's storage does not answer: this visit's files are kept in memory."
                    : "The browser gives this page no storage (" + (error && error.message || error) +
                        "): this visit's files are kept in memory.";
