@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -392,36 +391,6 @@ TEST_F(TitleMenuGame, APadPlaysAWholeGame) {
   EXPECT_EQ(first_shown(366), first_at(2500));  // the tap, and not the touch before it
   EXPECT_EQ(first_shown(336), first_at(2800));
   for (int x = 336; x > 276; x -= 30) EXPECT_EQ(first_shown(x - 30) - first_shown(x), 1) << x;
-}
-
-// Another copy of the game (the browser's other tab) keeps a best while the
-// menu idles: the menu shows it once the platform says the files changed,
-// and only then.
-TEST_F(TitleMenuGame, FilesAnotherCopyStoredRedrawTheBest) {
-  FakePlatform fake;
-  fake.poll_budget = 100000;
-  std::vector<std::pair<uint32_t, bool>> screens;  // when each was shown, with a BEST plaque or not
-  fake.on_flip = [&](FakePlatform& f) {
-    const bool best =
-        std::any_of(f.blits.begin(), f.blits.end(), [](const auto& b) { return b.image == "gfx/best.png"; });
-    screens.push_back({f.now, best});
-    f.ClearBlits();
-  };
-  bool told = false;
-  fake.on_poll = [&told](FakePlatform& f) {
-    if (f.now >= 1000 && f.now < 1100) {
-      FILE* records = std::fopen("records.txt", "w");
-      std::fputs("velquadro records 1\n0 412 187 2024-06-02\n", records);
-      std::fclose(records);
-    }
-    if (f.now >= 2000 && !told) f.files_changed = told = true;
-    if (f.now >= 3000 && f.events.empty()) f.events.push_back(EventType::Quit);
-  };
-  EXPECT_EQ(TitleMenu(fake), 0);
-  ASSERT_EQ(screens.size(), 2u);
-  EXPECT_FALSE(screens[0].second);
-  EXPECT_GE(screens[1].first, 2000u);
-  EXPECT_TRUE(screens[1].second);
 }
 
 // The help on the test platform: not left by the F1 that opened it, left by a

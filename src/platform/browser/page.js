@@ -277,6 +277,8 @@ var Module = window.Module || {};
     // The first frame drawn takes the place of the loading line.
     onRuntimeInitialized: function () {
       running = true;
+      // The program has its files: the page keeps no copies of its own.
+      downloads.forEach(function (each) { each.bytes = null; });
       message.hidden = true;
       bar.hidden = false;
       scale();

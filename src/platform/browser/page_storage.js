@@ -215,16 +215,19 @@
     });
   }
 
+  // The program waits on these: they end, whatever the storage does.
+  function warn(error) { console.warn("velquadro: the page's storage step failed (" + error + ")"); }
+
   Module["storage"] = {
     // A save begins: the lock, then what the storage holds brought in.
     lockAndRead: function () {
       return lock().then(function (release) {
         releaseLock = release;
         return refresh();
-      });
+      }).catch(warn);
     },
     store: function (path) {
-      return store(path).then(function () { if (Module["storageChanged"]) Module["storageChanged"](); });
+      return store(path).then(function () { if (Module["storageChanged"]) Module["storageChanged"](); }).catch(warn);
     },
     // The save is over: the files an earlier save left in memory only are
     // tried again before the lock goes, the program not waiting for them.
@@ -236,7 +239,7 @@
     // A tab brought to the front: what the others stored since, under the
     // lock so that no save is caught halfway.
     refresh: function () {
-      return lock().then(function (release) { return refresh().finally(release); });
+      return lock().then(function (release) { return refresh().finally(release); }).catch(warn);
     },
   };
 
