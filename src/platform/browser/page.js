@@ -88,7 +88,9 @@ var Module = window.Module || {};
       });
     }).catch(function (error) {
       each.total = 0;
-      throw new Error(each.name + " could not be downloaded (" + (error.message || error) + ")");
+      // fetch says no more than "Failed to fetch" of a lost connection.
+      var why = error instanceof TypeError ? "the connection failed" : error.message || error;
+      throw new Error(each.name + " could not be downloaded (" + why + ")");
     });
   }
   function load() {

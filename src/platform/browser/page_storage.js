@@ -153,8 +153,8 @@
   function tellUnsaved(why) {
     var left = Object.keys(unsaved).map(function (path) { return path.slice(kFolder.length); });
     if (left.length === 0) tell("refused", "");
-    else tell("refused", "The browser's storage did not take " + left.join(", ") + " (" + why + "): kept for this " +
-                         "visit, and stored at the next save it takes.");
+    else tell("refused", "The browser's storage did not take " + (left.length === 1 ? left[0] : left.length + " files") +
+                         " (" + why + "): kept for this visit, tried again at the next save.");
   }
 
   // Writes one file through; a refusal keeps it in memory, to be tried again.
