@@ -49,6 +49,9 @@ class FakePlatform : public Platform {
   std::array<bool, static_cast<int>(Key::Count)> keys{};  // held keys
   std::deque<EventType> events;                      // pending events; once a Quit is taken, every poll reports Quit
   std::deque<std::string> opened_replays;            // replays opened from outside, by path
+  bool files_changed = false;                        // another copy stored the player's files
+  Activity activity = Activity::Other;               // as the game last showed it
+  int activity_changes = 0;                          // ShowActivity calls that changed it
   std::set<std::string> missing;                     // paths that fail to load
   std::map<std::string, std::pair<int, int>> sizes;  // image sizes by path
   bool audio_ok = true;
@@ -122,6 +125,15 @@ class FakePlatform : public Platform {
     *path = opened_replays.front();
     opened_replays.pop_front();
     return true;
+  }
+  bool TakeFilesChanged() override {
+    const bool changed = files_changed;
+    files_changed = false;
+    return changed;
+  }
+  void ShowActivity(Activity shown) override {
+    activity_changes += shown != activity;
+    activity = shown;
   }
   Image* LoadImage(const char* path) override;
   void FreeImage(Image* image) override;

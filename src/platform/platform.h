@@ -38,6 +38,9 @@ enum class Key : int {
 // tenth of a second to notice a key, a signal or the window shown again.
 constexpr uint32_t kHiddenWaitMs = 100;
 
+// What the player is doing, for a target that says so beside the picture.
+enum class Activity : int { Other, Paused, Watching, WatchPaused };
+
 struct Image;  // defined by each implementation
 struct Music;  // defined by each implementation
 
@@ -82,6 +85,15 @@ class Platform {
   // asked (the browser's page takes a file from its file input or a drop):
   // true with the path to read it from. The desktop has none.
   virtual bool TakeOpenedReplay(std::string* path) = 0;
+  // True once after the player's files changed outside the program since it
+  // was last asked (another tab of the browser's game saved, and this one was
+  // brought to the front): a screen that shows them reads them anew. The
+  // desktop's never change under it.
+  virtual bool TakeFilesChanged() = 0;
+  // A game paused, a replay watched or paused, and back to Other: the
+  // browser's page says so beside the canvas, whose picture stays as it is;
+  // the desktop's window shows the picture alone.
+  virtual void ShowActivity(Activity activity) = 0;
 
   // Images, converted to the screen's format when loaded. LoadImage returns
   // nullptr when the file cannot be loaded.

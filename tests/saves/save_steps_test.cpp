@@ -30,22 +30,25 @@ bool LockFree() {
 }
 
 // The browser's hooks read in what another tab stored only once no other
-// copy can store more, and write a file through only once it is in place
-// whole.
+// copy can store more, write a file through only once it is in place whole,
+// and let the page's lock go with the folder's.
 TEST_F(SaveStepsTest, HooksReadAnewUnderTheLockAndWriteThroughAfterTheRename) {
   g_seen.clear();
   SetSaveHooks({[] { g_seen.push_back(LockFree() ? "read anew without the lock" : "read anew under the lock"); },
-                [] {
-                  const bool whole = InTempDir::ReadFile("hiscore.dat") == "42\n";
-                  const bool no_temporary = !InTempDir::Exists("hiscore.dat." + std::to_string(getpid()) + ".tmp");
+                [](const char* path) {
+                  const bool whole = InTempDir::ReadFile(path) == "42\n";
+                  const bool no_temporary =
+                      !InTempDir::Exists(std::string(path) + "." + std::to_string(getpid()) + ".tmp");
                   g_seen.push_back(whole && no_temporary ? "stored after the rename" : "stored before the rename");
-                }});
+                },
+                [] { g_seen.push_back(LockFree() ? "let go after the lock" : "let go while locked"); }});
   {
     const SaveLock lock;
     EXPECT_TRUE(SaveDataFile("hiscore.dat", "42\n", 3));
   }
   SetSaveHooks({});
-  EXPECT_EQ(g_seen, (std::vector<std::string>{"read anew under the lock", "stored after the rename"}));
+  EXPECT_EQ(g_seen,
+            (std::vector<std::string>{"read anew under the lock", "stored after the rename", "let go after the lock"}));
   EXPECT_TRUE(LockFree());
 }
 

@@ -65,6 +65,18 @@ EM_JS(int, TakePageReplay, (char* path, int size), {
   return 1;
 });
 
+// The page's storage (page_storage.js) brought in what another tab stored.
+EM_JS(int, TakePageFilesChanged, (), {
+  var changed = Module["filesChanged"];
+  Module["filesChanged"] = false;
+  return changed ? 1 : 0;
+});
+
+// The page says beside the canvas what the player is doing (page.js).
+EM_JS(void, ShowPageActivity, (int activity), {
+  if (Module["showActivity"]) Module["showActivity"](activity);
+});
+
 }  // namespace
 
 int PadButtonOf(int sdl_button) { return BrowserPadButton(sdl_button); }
@@ -75,6 +87,10 @@ bool SdlPlatform::TakeOpenedReplay(std::string* path) {
   *path = opened;
   return true;
 }
+
+bool SdlPlatform::TakeFilesChanged() { return TakePageFilesChanged() != 0; }
+
+void SdlPlatform::ShowActivity(Activity activity) { ShowPageActivity(static_cast<int>(activity)); }
 
 const Uint8* KeyboardState() { return SDL_GetKeyboardState(nullptr); }
 

@@ -57,6 +57,10 @@ void SdlPlatform::StartInput() {
 // the command line (--replay).
 bool SdlPlatform::TakeOpenedReplay(std::string*) { return false; }
 
+bool SdlPlatform::TakeFilesChanged() { return false; }
+
+void SdlPlatform::ShowActivity(Activity) {}
+
 bool SdlPlatform::PollEvent(EventType* record) {
   // Pads, key presses and the window are noted as their events come in. A
   // hidden window's events are taken in ten times a second: nobody presses
