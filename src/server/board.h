@@ -1,0 +1,65 @@
+// What the board answers, apart from HTTP: a submitted game played again and
+// stored, the leaderboards, a game's replay and the modes. Each answer is a
+// status and a JSON body; the HTTP layer adds the connection's concerns (the
+// rate, the queue, the timeouts).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "server/store.h"
+
+namespace vq::server {
+
+struct Answer {
+  int status;
+  std::string body;
+  std::string content_type = "application/json";
+};
+
+// {"error": why} with status.
+Answer ErrorAnswer(int status, std::string_view why);
+
+class Board {
+ public:
+  // now gives the time of a submission, in seconds since 1970.
+  explicit Board(Store& store, std::function<int64_t()> now = nullptr);
+
+  // A submission, whole: the name from the query as sent, the body as read.
+  // 201 stored, 200 stored before (the first copy's id), 400 a bad name, 413
+  // too long, 422 no replay or one that does not play to its result, 500
+  // the store failed (nothing is taken as stored).
+  Answer Submit(std::string_view raw_name, const std::string& body);
+
+  // The checks that need no body, for the HTTP layer to answer early: the
+  // name, and a body of declared length (413 past the longest replay).
+  static std::optional<Answer> RefuseEarly(std::string_view raw_name, uint64_t declared_length);
+
+  // GET /api/leaderboard?mode=M&limit=N.
+  Answer Leaderboard(std::string_view query);
+  // GET /api/games/ID: the replay's bytes.
+  Answer Game(std::string_view id);
+  // GET /api/modes.
+  Answer Modes();
+
+ private:
+  Answer GameAnswer(int status, const GameRecord& game);
+  void Forget(int32_t mode);
+
+  Store& store_;
+  std::function<int64_t()> now_;
+  // Answers to the board's lists, kept until a game of their mode is stored;
+  // a miss fills its entry under the lock, so that a stale list never
+  // outlives the Forget that follows a store.
+  std::mutex cache_mutex_;
+  std::map<std::pair<int32_t, int32_t>, std::shared_ptr<const std::string>> boards_;
+  std::shared_ptr<const std::string> modes_;
+};
+
+}  // namespace vq::server
