@@ -146,7 +146,9 @@ class Connection : public std::enable_shared_from_this<Connection> {
 
  private:
   void ReadHeader(std::chrono::milliseconds within) {
-    if (server_.stopping) return Close();
+    // A stopping server reads no second request; a first one it answers
+    // (503 for a game), so that no client is left without a word.
+    if (server_.stopping && answered_ > 0) return Close();
     method_ = http::verb::unknown;
     keep_alive_ = false;
     parser_.emplace();
@@ -335,6 +337,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
         self->submission_ = false;
         --self->server_.in_hand;
       }
+      ++self->answered_;
       if (ec) return self->Close();
       if (!response->keep_alive()) return self->Linger();
       self->ReadHeader(self->server_.options.idle);
@@ -371,6 +374,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
   http::verb method_ = http::verb::unknown;
   bool keep_alive_ = false;
   bool submission_ = false;  // counted in in_hand until answered
+  int answered_ = 0;
   char drop_[4096];
   size_t dropped_ = 0;
 };
