@@ -4,6 +4,7 @@
 
 #include <charconv>
 #include <ctime>
+#include <future>
 #include <nlohmann/json.hpp>
 
 #include "server/names.h"
@@ -68,6 +69,16 @@ Answer ErrorAnswer(int status, std::string_view why) { return Answer{status, jso
 
 Board::Board(Store& store, std::function<int64_t()> now) : store_(store), now_(std::move(now)) {
   if (!now_) now_ = [] { return static_cast<int64_t>(std::time(nullptr)); };
+  writer_ = std::thread([this] { Writer(); });
+}
+
+Board::~Board() {
+  {
+    std::lock_guard<std::mutex> lock(writer_mutex_);
+    writer_done_ = true;
+    writer_wakes_.notify_one();
+  }
+  writer_.join();
 }
 
 std::optional<Answer> Board::RefuseEarly(std::string_view raw_name, uint64_t declared_length) {
@@ -87,22 +98,56 @@ Answer Board::GameAnswer(int status, const GameRecord& game) {
   return Answer{status, answer.dump()};
 }
 
-Answer Board::Submit(std::string_view raw_name, const std::string& body) {
-  if (std::optional<Answer> refused = RefuseEarly(raw_name, body.size())) return *refused;
+void Board::Submit(std::string_view raw_name, std::string body, std::function<void(Answer)> done) {
+  if (std::optional<Answer> refused = RefuseEarly(raw_name, body.size())) return done(*refused);
   const std::string name = *CheckName(*DecodeQueryValue(raw_name));
   try {
-    const std::string digest = Digest(body);
+    std::string digest = Digest(body);
     // The same bytes again need no second play.
-    if (std::optional<GameRecord> stored = store_.FindByDigest(digest)) return GameAnswer(200, *stored);
+    if (std::optional<GameRecord> stored = store_.FindByDigest(digest)) return done(GameAnswer(200, *stored));
     const Verdict verdict = VerifyReplay(reinterpret_cast<const uint8_t*>(body.data()), body.size());
-    if (!verdict.plays) return ErrorAnswer(422, verdict.reason);
+    if (!verdict.plays) return done(ErrorAnswer(422, verdict.reason));
     GameRecord game{0, name, verdict.mode, verdict.score, verdict.seconds, verdict.frames, now_()};
-    bool added = false;
-    game = store_.Add(game, digest, body, &added);
-    if (added) Forget(game.mode);
-    return GameAnswer(added ? 201 : 200, game);
+    std::lock_guard<std::mutex> lock(writer_mutex_);
+    waiting_.push_back(Pending{NewGame{game, std::move(digest), std::move(body), false}, std::move(done)});
+    writer_wakes_.notify_one();
   } catch (const StoreError& error) {
-    return ErrorAnswer(500, error.what());
+    done(ErrorAnswer(500, error.what()));
+  }
+}
+
+Answer Board::Submit(std::string_view raw_name, std::string body) {
+  std::promise<Answer> answer;
+  Submit(raw_name, std::move(body), [&answer](Answer given) { answer.set_value(std::move(given)); });
+  return answer.get_future().get();
+}
+
+// Stores what waits, all of it in one transaction: one sync of the disk for
+// as many games as came while the last one was written.
+void Board::Writer() {
+  std::vector<Pending> batch;
+  std::vector<NewGame> games;
+  for (;;) {
+    {
+      std::unique_lock<std::mutex> lock(writer_mutex_);
+      writer_wakes_.wait(lock, [this] { return writer_done_ || !waiting_.empty(); });
+      if (waiting_.empty()) return;
+      batch.swap(waiting_);
+    }
+    games.clear();
+    for (Pending& pending : batch) games.push_back(std::move(pending.game));
+    std::vector<Answer> answers;
+    try {
+      store_.AddAll(games);
+      for (const NewGame& game : games) {
+        if (game.added) Forget(game.game.mode);
+      }
+      for (const NewGame& game : games) answers.push_back(GameAnswer(game.added ? 201 : 200, game.game));
+    } catch (const StoreError& error) {
+      answers.assign(batch.size(), ErrorAnswer(500, error.what()));
+    }
+    for (size_t k = 0; k < batch.size(); ++k) batch[k].done(std::move(answers[k]));
+    batch.clear();
   }
 }
 

@@ -4,14 +4,18 @@
 // rate, the queue, the timeouts).
 #pragma once
 
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <utility>
+#include <vector>
 
 #include "server/store.h"
 
@@ -30,12 +34,21 @@ class Board {
  public:
   // now gives the time of a submission, in seconds since 1970.
   explicit Board(Store& store, std::function<int64_t()> now = nullptr);
+  // Stores and answers the games on their way first.
+  ~Board();
+  Board(const Board&) = delete;
+  Board& operator=(const Board&) = delete;
 
   // A submission, whole: the name from the query as sent, the body as read.
   // 201 stored, 200 stored before (the first copy's id), 400 a bad name, 413
   // too long, 422 no replay or one that does not play to its result, 500
-  // the store failed (nothing is taken as stored).
-  Answer Submit(std::string_view raw_name, const std::string& body);
+  // the store failed (nothing is taken as stored). The game is played again
+  // on the calling thread; a game that plays is stored by the board's writer
+  // together with those that come meanwhile, in one transaction, and done
+  // gets the answer there. Refusals are answered at once.
+  void Submit(std::string_view raw_name, std::string body, std::function<void(Answer)> done);
+  // The same, waiting for the answer.
+  Answer Submit(std::string_view raw_name, std::string body);
 
   // The checks that need no body, for the HTTP layer to answer early: the
   // name, and a body of declared length (413 past the longest replay).
@@ -49,11 +62,22 @@ class Board {
   Answer Modes();
 
  private:
+  struct Pending {
+    NewGame game;
+    std::function<void(Answer)> done;
+  };
   Answer GameAnswer(int status, const GameRecord& game);
   void Forget(int32_t mode);
+  void Writer();
 
   Store& store_;
   std::function<int64_t()> now_;
+  // The games played that wait for the writer.
+  std::mutex writer_mutex_;
+  std::condition_variable writer_wakes_;
+  std::vector<Pending> waiting_;
+  bool writer_done_ = false;
+  std::thread writer_;
   // Answers to the board's lists, kept until a game of their mode is stored;
   // a miss fills its entry under the lock, so that a stale list never
   // outlives the Forget that follows a store.

@@ -230,14 +230,15 @@ class Connection : public std::enable_shared_from_this<Connection> {
     auto self = shared_from_this();
     auto body = std::make_shared<std::string>(std::move(parser_->get().body()));
     const bool queued = server_.Enqueue([self, body] {
-      Answer answer{500, ""};
+      auto answer = [self](Answer given) {
+        net::post(self->stream_.get_executor(),
+                  [self, given = std::move(given)]() mutable { self->Write(std::move(given), {}); });
+      };
       try {
-        answer = self->server_.board.Submit(self->raw_name_, *body);
+        self->server_.board.Submit(self->raw_name_, std::move(*body), answer);
       } catch (const std::exception& error) {
-        answer = ErrorAnswer(500, error.what());
+        answer(ErrorAnswer(500, error.what()));
       }
-      net::post(self->stream_.get_executor(),
-                [self, answer = std::move(answer)]() mutable { self->Write(std::move(answer), {}); });
     });
     if (!queued) Write(ErrorAnswer(503, "the board has too many games to check; send it again soon"), {});
   }

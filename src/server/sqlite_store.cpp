@@ -6,10 +6,11 @@ namespace vq::server {
 
 namespace {
 
-// The games, one row each. Plain SQL that another database reads as well:
-// the id is the order of storing, which decides between equal scores, and
-// the digest of the replay's bytes keeps a game from being stored twice even
-// when two copies arrive at once.
+// The games, one row each, and each name's best game of each mode. Plain SQL
+// that another database reads as well: the id is the order of storing, which
+// decides between equal scores; the digest of the replay's bytes keeps a game
+// from being stored twice even when two copies arrive at once; the bests keep
+// a board and a rank from reading every game of the mode.
 constexpr const char* kSchema = R"(
 CREATE TABLE IF NOT EXISTS games (
   id INTEGER PRIMARY KEY,
@@ -22,8 +23,15 @@ CREATE TABLE IF NOT EXISTS games (
   submitted INTEGER NOT NULL,
   replay BLOB NOT NULL
 );
-CREATE INDEX IF NOT EXISTS games_by_name ON games (mode, name, score, id);
-CREATE INDEX IF NOT EXISTS games_by_score ON games (mode, score, id);
+CREATE INDEX IF NOT EXISTS games_by_mode ON games (mode);
+CREATE TABLE IF NOT EXISTS bests (
+  mode INTEGER NOT NULL,
+  name TEXT NOT NULL,
+  score INTEGER NOT NULL,
+  id INTEGER NOT NULL REFERENCES games (id),
+  PRIMARY KEY (mode, name)
+);
+CREATE INDEX IF NOT EXISTS bests_in_order ON bests (mode, score DESC, id, name);
 )";
 
 constexpr const char* kColumns = "id, name, mode, score, seconds, frames, submitted";
@@ -127,36 +135,49 @@ std::optional<GameRecord> SqliteStore::FindByDigestLocked(const std::string& dig
   return find.Game();
 }
 
-GameRecord SqliteStore::Add(const GameRecord& game, const std::string& digest, const std::string& replay, bool* added) {
+void SqliteStore::AddAll(std::vector<NewGame>& games) {
   std::lock_guard<std::mutex> lock(mutex_);
-  // The check and the insert in one transaction: another server on the file
-  // may store the same bytes in between otherwise.
+  // The checks and the inserts in one transaction, synced once: another
+  // server on the file may store the same bytes in between otherwise, and a
+  // sync is most of what storing a game costs.
   Execute("BEGIN IMMEDIATE");
   try {
-    if (std::optional<GameRecord> stored = FindByDigestLocked(digest)) {
-      Execute("COMMIT");
-      *added = false;
-      return *stored;
+    for (NewGame& game : games) {
+      game.added = false;
+      if (std::optional<GameRecord> stored = FindByDigestLocked(game.digest)) {
+        game.game = *stored;
+        continue;
+      }
+      Statement insert = Prepare(
+          "INSERT INTO games (digest, name, mode, score, seconds, frames, submitted, replay) "
+          "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)");
+      insert.Bind(1, game.digest);
+      insert.Bind(2, game.game.name);
+      insert.Bind(3, game.game.mode);
+      insert.Bind(4, game.game.score);
+      insert.Bind(5, game.game.seconds);
+      insert.Bind(6, game.game.frames);
+      insert.Bind(7, game.game.submitted);
+      insert.BindBlob(8, game.replay);
+      insert.Step();
+      game.game.id = sqlite3_last_insert_rowid(db_);
+      game.added = true;
+      // A better game than the name's best takes its place; an equal one
+      // came later, and does not.
+      Statement best = Prepare(
+          "INSERT INTO bests (mode, name, score, id) VALUES (?1, ?2, ?3, ?4) "
+          "ON CONFLICT (mode, name) DO UPDATE SET score = excluded.score, id = excluded.id "
+          "WHERE excluded.score > bests.score");
+      best.Bind(1, game.game.mode);
+      best.Bind(2, game.game.name);
+      best.Bind(3, game.game.score);
+      best.Bind(4, game.game.id);
+      best.Step();
     }
-    Statement insert = Prepare(
-        "INSERT INTO games (digest, name, mode, score, seconds, frames, submitted, replay) "
-        "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)");
-    insert.Bind(1, digest);
-    insert.Bind(2, game.name);
-    insert.Bind(3, game.mode);
-    insert.Bind(4, game.score);
-    insert.Bind(5, game.seconds);
-    insert.Bind(6, game.frames);
-    insert.Bind(7, game.submitted);
-    insert.BindBlob(8, replay);
-    insert.Step();
-    GameRecord stored = game;
-    stored.id = sqlite3_last_insert_rowid(db_);
     Execute("COMMIT");
-    *added = true;
-    return stored;
   } catch (...) {
     sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    for (NewGame& game : games) game.added = false;
     throw;
   }
 }
@@ -176,13 +197,9 @@ std::optional<std::string> SqliteStore::ReplayOf(int64_t id) {
 
 std::vector<GameRecord> SqliteStore::Best(int32_t mode, int32_t limit) {
   std::lock_guard<std::mutex> lock(mutex_);
-  // A name's best game is the one no other game of that name beats.
-  Statement best = Prepare((std::string("SELECT ") + kColumns +
-                            " FROM games g WHERE mode = ?1 AND NOT EXISTS ("
-                            "SELECT 1 FROM games h WHERE h.mode = g.mode AND h.name = g.name AND "
-                            "(h.score > g.score OR (h.score = g.score AND h.id < g.id))) "
-                            "ORDER BY score DESC, id ASC LIMIT ?2")
-                               .c_str());
+  Statement best = Prepare(
+      "SELECT g.id, g.name, g.mode, g.score, g.seconds, g.frames, g.submitted FROM bests b "
+      "JOIN games g ON g.id = b.id WHERE b.mode = ?1 ORDER BY b.score DESC, b.id ASC LIMIT ?2");
   best.Bind(1, mode);
   best.Bind(2, limit);
   std::vector<GameRecord> games;
@@ -192,10 +209,9 @@ std::vector<GameRecord> SqliteStore::Best(int32_t mode, int32_t limit) {
 
 int32_t SqliteStore::RankOf(const GameRecord& game) {
   std::lock_guard<std::mutex> lock(mutex_);
-  // A name is ahead when any of its games beats this one.
-  Statement ahead = Prepare(
-      "SELECT COUNT(DISTINCT name) FROM games WHERE mode = ?1 AND name <> ?2 AND "
-      "(score > ?3 OR (score = ?3 AND id < ?4))");
+  // A name is ahead when its best game beats this one.
+  Statement ahead =
+      Prepare("SELECT COUNT(*) FROM bests WHERE mode = ?1 AND name <> ?2 AND (score > ?3 OR (score = ?3 AND id < ?4))");
   ahead.Bind(1, game.mode);
   ahead.Bind(2, game.name);
   ahead.Bind(3, game.score);

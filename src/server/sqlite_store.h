@@ -22,7 +22,7 @@ class SqliteStore : public Store {
   SqliteStore(const SqliteStore&) = delete;
   SqliteStore& operator=(const SqliteStore&) = delete;
 
-  GameRecord Add(const GameRecord& game, const std::string& digest, const std::string& replay, bool* added) override;
+  void AddAll(std::vector<NewGame>& games) override;
   std::optional<GameRecord> FindByDigest(const std::string& digest) override;
   std::optional<std::string> ReplayOf(int64_t id) override;
   std::vector<GameRecord> Best(int32_t mode, int32_t limit) override;

@@ -23,6 +23,14 @@ struct GameRecord {
   int64_t submitted;  // seconds since 1970, UTC
 };
 
+// A verified game on its way into the store, and what became of it.
+struct NewGame {
+  GameRecord game;  // its id, or the stored copy, once added
+  std::string digest;
+  std::string replay;
+  bool added;
+};
+
 struct ModeCount {
   int32_t mode;
   int64_t games;
@@ -39,10 +47,12 @@ class Store {
  public:
   virtual ~Store() = default;
 
-  // Stores game (its id is chosen here) with its replay's bytes, unless a
-  // game of the same digest is stored: then that one is returned and *added
-  // is false. Once it returns, the game outlasts a crash of the machine.
-  virtual GameRecord Add(const GameRecord& game, const std::string& digest, const std::string& replay, bool* added) = 0;
+  // Stores each game (its id is chosen here) with its replay's bytes, all in
+  // one transaction, unless a game of the same digest is stored (or comes
+  // earlier in games): then that one is taken and added stays false. Once
+  // it returns, the games outlast a crash of the machine; when it throws,
+  // none of them is stored.
+  virtual void AddAll(std::vector<NewGame>& games) = 0;
   virtual std::optional<GameRecord> FindByDigest(const std::string& digest) = 0;
   // The replay's bytes of the game id.
   virtual std::optional<std::string> ReplayOf(int64_t id) = 0;
