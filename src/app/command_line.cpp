@@ -1,9 +1,6 @@
 #include "app/command_line.h"
 
-#include <algorithm>
 #include <cstring>
-
-#include "game/replay_player.h"
 
 namespace vq {
 
@@ -59,22 +56,6 @@ void PrintHelp(std::FILE* out) {
       "replay does not play to its recorded result; 2 for a wrong command line or a\n"
       "file that is not a usable replay.\n",
       out);
-}
-
-int VerifyReplays(int folder, const std::vector<const char*>& files) {
-  int status = kReplayPlays;
-  for (const char* path : files) {
-    Replay replay;
-    ReplayCheck check;
-    const ReplayStatus verdict = LoadReplay(folder, path, &replay, &check);
-    if (verdict == kReplayPlays) {
-      std::printf("%s: %d points in %d s over %d frames, as recorded\n", path, check.reached.score,
-                  check.reached.seconds, check.reached.frames);
-      std::fflush(stdout);
-    }
-    status = std::max(status, static_cast<int>(verdict));
-  }
-  return status;
 }
 
 }  // namespace vq

@@ -4,13 +4,22 @@
 
 #include "draw/image_loading.h"
 #include "draw/number_renderer.h"
-#include "game/play_game.h"
-#include "game/records.h"
+#include "game/game_result.h"
 #include "game/screen_wait.h"
+#include "saves/records.h"
 
 namespace vq {
 
 namespace {
+
+// Where the program fills in the records on the help picture (tools/gen/
+// help_screen.py draws the rest around these places).
+constexpr int kHelpModeX = 468, kHelpModeY = 172;    // the mode's label
+constexpr int kHelpModeRowHeight = 24;               // of gfx/modes.png: Play, then Time attack
+constexpr int kHelpModeLimitRight = 150;             // the limit's right edge inside the label
+constexpr int kHelpRowTop = 226, kHelpRowStep = 29;  // the ten rows
+constexpr int kHelpScoreRight = 594, kHelpSecondsRight = 662, kHelpDateX = 676;
+constexpr int kSmallGlyphWidth = 12, kSmallGlyphAdvance = 10;  // of gfx/digits.png
 
 // As often as the title menu looks at the keys when idle (less often while
 // the window is hidden).

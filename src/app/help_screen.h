@@ -8,15 +8,6 @@
 
 namespace vq {
 
-// Where the program fills in the records on the help picture (tools/gen/
-// help_screen.py draws the rest around these places).
-constexpr int kHelpModeX = 468, kHelpModeY = 172;    // the mode's label
-constexpr int kHelpModeRowHeight = 24;               // of gfx/modes.png: Play, then Time attack
-constexpr int kHelpModeLimitRight = 150;             // the limit's right edge inside the label
-constexpr int kHelpRowTop = 226, kHelpRowStep = 29;  // the ten rows
-constexpr int kHelpScoreRight = 594, kHelpSecondsRight = 662, kHelpDateX = 676;
-constexpr int kSmallGlyphWidth = 12, kSmallGlyphAdvance = 10;  // of gfx/digits.png
-
 // Shows the help with the records of the untimed game (time_limit 0) or of
 // Time attack for time_limit seconds, until any key or pad button has been
 // pressed and every key the program reads let go again, so that the press

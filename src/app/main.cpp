@@ -6,10 +6,11 @@
 #include "app/command_line.h"
 #include "app/program_directory.h"
 #include "app/title_menu.h"
-#include "game/data_files.h"
-#include "game/game_results.h"
-#include "game/replay_player.h"
+#include "game/watch_replay.h"
 #include "platform/sdl_platform.h"
+#include "saves/leftovers.h"
+#include "saves/replay_files.h"
+#include "saves/save_hooks.h"
 
 namespace {
 

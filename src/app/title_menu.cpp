@@ -2,13 +2,27 @@
 
 #include "draw/image_loading.h"
 #include "draw/number_renderer.h"
-#include "game/data_files.h"
-#include "game/records.h"
 #include "game/screen_wait.h"
+#include "saves/data_folder.h"
+#include "saves/records.h"
+#include "saves/replay_files.h"
 
 namespace vq {
 
 namespace {
+
+// Arrow and time-limit positions on the title picture.
+constexpr int kArrowX = 130;
+constexpr int kArrowTopY = 430;
+constexpr int kArrowRowStep = 40;
+constexpr int kTimeLimitX = 520;
+constexpr int kTimeLimitY = 477;
+// The best of the selected item: its plaque, and the number on it. The plaque
+// holds the ten digits of the largest score a game can reach.
+constexpr int kBestX = 280;
+constexpr int kBestY = 282;
+constexpr int kBestNumberX = 352;
+constexpr int kBestNumberY = 289;
 
 // Everything the menu keeps for the life of the program.
 struct MenuState {

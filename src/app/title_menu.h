@@ -8,7 +8,7 @@
 #include "app/help_screen.h"
 #include "demo/demo_game.h"
 #include "game/play_game.h"
-#include "game/replay_player.h"
+#include "game/watch_replay.h"
 #include "platform/platform.h"
 
 namespace vq {
@@ -24,19 +24,6 @@ struct MenuGames {
 
 // Menu items by selection value.
 enum MenuItem : int32_t { kItemPlay = 0, kItemTimeAttack = 1, kItemDemo = 2, kItemQuit = 3 };
-
-// Arrow and time-limit positions on the title picture.
-constexpr int kArrowX = 130;
-constexpr int kArrowTopY = 430;
-constexpr int kArrowRowStep = 40;
-constexpr int kTimeLimitX = 520;
-constexpr int kTimeLimitY = 477;
-// The best of the selected item: its plaque, and the number on it. The plaque
-// holds the ten digits of the largest score a game can reach.
-constexpr int kBestX = 280;
-constexpr int kBestY = 282;
-constexpr int kBestNumberX = 352;
-constexpr int kBestNumberY = 289;
 
 // Time attack limits, in seconds.
 constexpr int32_t kTimeLimitStart = 30;

@@ -1,9 +1,9 @@
 #include "demo/demo_game.h"
 
+#include "core/frame_steps.h"
 #include "game/draw_frame.h"
 #include "game/end_screen.h"
 #include "game/frame_requests.h"
-#include "game/frame_steps.h"
 #include "game/game_input.h"
 #include "game/game_start.h"
 #include "rules/piece_control.h"
@@ -79,7 +79,8 @@ void UpdateDemoFrame(DemoState& state, const FrameInput& input) {
   // 10. What the drawing shows, in its order: the visualiser bars move, the
   //     squares are marked, the Timeline's column swept and hanging cells
   //     fall.
-  PrepareDrawing(game);
+  MoveVisualiser(game);
+  SweepBoard(game);
 }
 
 }  // namespace vq

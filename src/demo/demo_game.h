@@ -3,11 +3,11 @@
 
 #include <cstdint>
 
+#include "core/frame_input.h"
+#include "core/game_state.h"
 #include "demo/autopilot.h"
-#include "game/frame_input.h"
 #include "game/game_resources.h"
-#include "game/game_state.h"
-#include "game/play_game.h"
+#include "game/game_result.h"
 #include "platform/platform.h"
 
 namespace vq {

@@ -1,8 +1,8 @@
 // The picture of a game's frame, drawn from its state alone.
 #pragma once
 
+#include "core/game_state.h"
 #include "game/game_resources.h"
-#include "game/game_state.h"
 #include "platform/platform.h"
 
 namespace vq {

@@ -1,13 +1,20 @@
 #include "game/end_screen.h"
 
+#include "core/frame_steps.h"
 #include "draw/number_renderer.h"
-#include "game/frame_steps.h"
 #include "game/game_input.h"
-#include "game/play_game.h"
+#include "game/game_result.h"
 
 namespace vq {
 
 namespace {
+
+// Where the result is drawn: the panel, its place label, the new-best banner,
+// and the two numbers on the panel.
+constexpr int kResultX = 175, kResultY = 66;
+constexpr int kPlaceLabelX = 425;
+constexpr int kNewBestX = 250, kNewBestY = 4;
+constexpr int kResultScoreX = 280, kResultPlaceX = 520, kResultNumberY = 85;
 
 void DrawEndResult(Platform& platform, const GameImages& images, const EndResult& result) {
   platform.Blit(images.result, kResultX, kResultY);

@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
+#include "core/game_state.h"
 #include "game/game_resources.h"
-#include "game/game_state.h"
 #include "platform/platform.h"
 
 namespace vq {
@@ -18,13 +18,6 @@ struct EndResult {
   int place;
   bool new_best;
 };
-
-// Where the result is drawn: the panel, its place label, the new-best banner,
-// and the two numbers on the panel.
-constexpr int kResultX = 175, kResultY = 66;
-constexpr int kPlaceLabelX = 425;
-constexpr int kNewBestX = 250, kNewBestY = 4;
-constexpr int kResultScoreX = 280, kResultPlaceX = 520, kResultNumberY = 85;
 
 // Lays the overlay over the last frame, and the result when one is given;
 // waits for Return (not when the window was closed) and 500 ms more. Returns

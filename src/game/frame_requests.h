@@ -1,8 +1,8 @@
 // What a frame asked of the platform, carried out after the frame's work.
 #pragma once
 
+#include "core/game_state.h"
 #include "game/game_resources.h"
-#include "game/game_state.h"
 #include "platform/platform.h"
 
 namespace vq {

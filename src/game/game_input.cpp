@@ -2,7 +2,7 @@
 
 #include <initializer_list>
 
-#include "game/frame_steps.h"
+#include "core/frame_steps.h"
 #include "game/screen_wait.h"
 
 namespace vq {

@@ -3,8 +3,8 @@
 // work runs on it.
 #pragma once
 
-#include "game/frame_input.h"
-#include "game/game_state.h"
+#include "core/frame_input.h"
+#include "core/game_state.h"
 #include "platform/platform.h"
 
 namespace vq {

@@ -3,7 +3,7 @@
 // back at its end; its GameState stays plain data.
 #pragma once
 
-#include "game/game_state.h"
+#include "core/game_state.h"
 #include "platform/platform.h"
 
 namespace vq {

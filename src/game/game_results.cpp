@@ -2,10 +2,12 @@
 
 #include <cstdio>
 
-#include "game/data_files.h"
 #include "game/end_screen.h"
-#include "game/hiscore_file.h"
-#include "game/records.h"
+#include "saves/data_folder.h"
+#include "saves/hiscore_file.h"
+#include "saves/records.h"
+#include "saves/replay_files.h"
+#include "saves/save_lock.h"
 
 namespace vq {
 
@@ -37,10 +39,6 @@ void KeepBestGame(const GameState& state, const Replay& recording, bool recorded
 }
 
 }  // namespace
-
-void RemoveLeftoverSaves() {
-  RemoveLeftoverTemporaryFiles({kHiscorePath, kRecordsName, kLastReplayName, kBestReplayName});
-}
 
 int32_t EndPlayGame(Platform& platform, const GameResources& resources, GameState& state, Replay& recording) {
   std::printf("You have perished\nSeconds Played: %i\nFinal Score: %i\n", static_cast<int>(state.play_time / 1000),

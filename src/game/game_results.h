@@ -4,9 +4,9 @@
 
 #include <cstdint>
 
+#include "core/game_state.h"
+#include "core/replay.h"
 #include "game/game_resources.h"
-#include "game/game_state.h"
-#include "game/replay.h"
 #include "platform/platform.h"
 
 namespace vq {
@@ -19,9 +19,5 @@ namespace vq {
 // folder's lock, and one that fails is told on standard error. Returns what
 // ShowEndScreen returns.
 int32_t EndPlayGame(Platform& platform, const GameResources& resources, GameState& state, Replay& recording);
-
-// Removes what saves stopped halfway left of these files: for a start of the
-// program.
-void RemoveLeftoverSaves();
 
 }  // namespace vq

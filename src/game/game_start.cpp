@@ -1,9 +1,9 @@
 #include "game/game_start.h"
 
-#include "game/data_files.h"
-#include "game/frame_steps.h"
+#include "core/frame_steps.h"
 #include "game/game_input.h"
-#include "game/hiscore_file.h"
+#include "saves/data_folder.h"
+#include "saves/hiscore_file.h"
 
 namespace vq {
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "game/game_state.h"
+#include "core/game_state.h"
 #include "platform/platform.h"
 
 namespace vq {

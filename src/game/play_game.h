@@ -1,18 +1,13 @@
-// The interactive game behind Play and Time attack: its loop and its frame.
+// The interactive game behind Play and Time attack: its loop, and its frame
+// on the platform (the frame's work is UpdatePlayFrame, core/play_frame.h).
 #pragma once
 
 #include <cstdint>
 
-#include "game/frame_input.h"
+#include "game/game_result.h"
 #include "platform/platform.h"
 
 namespace vq {
-
-// What a game asks of the title menu when it returns.
-enum GameResult : int32_t {
-  kBackToMenu = 0,   // the end screen was dismissed with Return
-  kQuitProgram = 1,  // the window was closed: the program ends with status 0
-};
 
 // The interactive game: untimed when time_limit is 0, Time attack for that
 // many seconds otherwise, its random numbers from seed. Every game is
@@ -29,9 +24,5 @@ struct Replay;
 // out, and its picture drawn and shown. Returns true when the frame ended the
 // game.
 bool PlayFrame(Platform& platform, const GameResources& resources, GameState& state, Replay* recording = nullptr);
-
-// The work of one frame, steps 1 to 20 in their order, on the state and the
-// input alone: the same input always gives the same game.
-void UpdatePlayFrame(GameState& state, const FrameInput& input);
 
 }  // namespace vq

@@ -77,7 +77,7 @@ class MenuRun {
         EXPECT_EQ(b.x, 130);
         EXPECT_EQ((b.y - 430) % 40, 0);
         screens.back().row = (b.y - 430) / 40;
-      } else if (b.image == "gfx/numbers.png" && b.y == kTimeLimitY) {  // not the best's
+      } else if (b.image == "gfx/numbers.png" && b.y == 477) {  // not the best's
         digits.push_back(b.sx / 20);
         int32_t value = 0;
         for (auto d = digits.rbegin(); d != digits.rend(); ++d) value = value * 10 + *d;

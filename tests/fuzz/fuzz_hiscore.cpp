@@ -10,7 +10,7 @@
 #include <cstring>
 #include <string>
 
-#include "game/hiscore_file.h"
+#include "saves/hiscore_file.h"
 #include "scratch_file.h"
 
 namespace {

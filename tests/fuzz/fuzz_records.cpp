@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "game/records.h"
+#include "saves/records.h"
 #include "scratch_file.h"
 
 namespace {

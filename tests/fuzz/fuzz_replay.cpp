@@ -6,8 +6,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "game/replay.h"
-#include "game/replay_player.h"
+#include "core/replay.h"
+#include "game/watch_replay.h"
+#include "saves/replay_files.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   vq::Replay replay;

@@ -10,7 +10,8 @@
 #include <cstdint>
 #include <string>
 
-#include "game/frame_steps.h"
+#include "core/frame_steps.h"
+#include "core/play_frame.h"
 #include "game/play_game.h"
 #include "platform/fake_platform.h"
 #include "rules/playfield.h"

@@ -12,13 +12,13 @@
 #include <string>
 #include <vector>
 
+#include "core/frame_steps.h"
+#include "core/game_state.h"
 #include "draw/board_geometry.h"
 #include "game/end_screen.h"
-#include "game/frame_steps.h"
 #include "game/game_resources.h"
 #include "game/game_results.h"
 #include "game/game_start.h"
-#include "game/game_state.h"
 #include "game_run.h"
 #include "rules/timeline.h"
 

@@ -1,6 +1,6 @@
 // Games kept as replays: played again to the same end, watched frame for
 // frame at the pace they were played, and files that are no replay told apart.
-#include "game/replay.h"
+#include "core/replay.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,8 +12,9 @@
 #include "game/game_resources.h"
 #include "game/game_results.h"
 #include "game/game_start.h"
-#include "game/replay_player.h"
+#include "game/watch_replay.h"
 #include "game_run.h"
+#include "saves/replay_files.h"
 
 namespace vq::test {
 namespace {

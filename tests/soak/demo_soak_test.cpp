@@ -11,12 +11,12 @@
 #include <cstdlib>
 #include <string>
 
+#include "core/replay.h"
 #include "demo/demo_game.h"
 #include "frame_checks.h"
 #include "game/end_screen.h"
 #include "game/game_resources.h"
 #include "game/game_start.h"
-#include "game/replay.h"
 #include "heap_counter.h"
 #include "platform/fake_platform.h"
 #include "rules/scoring.h"

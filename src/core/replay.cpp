@@ -1,21 +1,14 @@
-#include "game/replay.h"
-
-#include <errno.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "core/replay.h"
 
 #include <cstring>
 
-#include "game/data_files.h"
-#include "game/frame_steps.h"
+#include "core/frame_steps.h"
 
 namespace vq {
 
 namespace {
 
 constexpr char kMagic[8] = {'V', 'Q', 'R', 'E', 'P', 'L', 'A', 'Y'};
-constexpr size_t kHeaderBytes = 43;
 // The most one frame record takes: flags, 5 bytes of clock, 2 of keys, 10 of
 // wall clock, 1 of pause.
 constexpr size_t kMostFrameBytes = 19;
@@ -138,7 +131,7 @@ void StartRecording(Replay& replay, const GameStart& start) {
   replay.result = ReplayResult{};
   replay.frame_count = 0;
   replay.frames.clear();
-  replay.frames.reserve(kMostReplayBytes - kHeaderBytes);
+  replay.frames.reserve(kMostReplayBytes - kReplayHeaderBytes);
   replay.overflowed = false;
   replay.last_ticks = start.ticks;
   replay.last_keys = 0;
@@ -228,7 +221,7 @@ bool DecodeReplay(const uint8_t* data, size_t size, Replay* replay, std::string*
   read.start = GameStart{static_cast<int32_t>(limit), seed, ticks, static_cast<int32_t>(hiscore), held};
   read.result =
       ReplayResult{static_cast<int32_t>(frames), static_cast<int32_t>(score), static_cast<int32_t>(seconds), digest};
-  read.frames.assign(data + kHeaderBytes, data + size);
+  read.frames.assign(data + kReplayHeaderBytes, data + size);
   // Every record is read once now, so that a damaged file is told at once.
   ReplayCursor cursor = StartReading(read);
   Reader records{read.frames.data(), read.frames.size(), 0, false};
@@ -246,48 +239,6 @@ bool DecodeReplay(const uint8_t* data, size_t size, Replay* replay, std::string*
   read.frame_count = static_cast<int32_t>(frames);
   *replay = std::move(read);
   return true;
-}
-
-bool ReadReplayFile(int folder, const char* path, Replay* replay, std::string* problem) {
-  const int fd = openat(folder, path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) {
-    *problem = std::string("cannot be read: ") + std::strerror(errno);
-    return false;
-  }
-  struct stat info;
-  std::vector<uint8_t> bytes;
-  bool read_all = false;
-  if (fstat(fd, &info) != 0) {
-    *problem = std::string("cannot be read: ") + std::strerror(errno);
-  } else if (S_ISDIR(info.st_mode)) {
-    *problem = "is a folder, not a replay file";
-  } else if (!S_ISREG(info.st_mode)) {
-    *problem = "is not a plain file";
-  } else if (static_cast<uint64_t>(info.st_size) > kMostReplayBytes) {
-    *problem = "is too long to be a replay";
-  } else {
-    // Read to the end, whatever the size said: the file may have changed.
-    int error = 0;
-    uint8_t chunk[65536];
-    for (ssize_t n; bytes.size() <= kMostReplayBytes && (n = read(fd, chunk, sizeof chunk)) != 0;) {
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) {
-        error = errno;
-        break;
-      }
-      bytes.insert(bytes.end(), chunk, chunk + n);
-    }
-    read_all = error == 0 && bytes.size() <= kMostReplayBytes;
-    if (error != 0) *problem = std::string("cannot be read: ") + std::strerror(error);
-    if (bytes.size() > kMostReplayBytes) *problem = "is too long to be a replay";
-  }
-  close(fd);
-  return read_all && DecodeReplay(bytes.data(), bytes.size(), replay, problem);
-}
-
-bool StoreReplay(const char* name, const Replay& replay) {
-  const std::vector<uint8_t> bytes = EncodeReplay(replay);
-  return SaveDataFile(name, bytes.data(), bytes.size());
 }
 
 }  // namespace vq

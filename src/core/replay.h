@@ -1,7 +1,8 @@
-// A recorded game: its start values and the input of every frame, kept in a
-// compact versioned file that plays the same game again (the format is
-// described in docs/replay-format.md). The interactive game records itself
-// into a Replay; --verify and the title menu's R and B read them back.
+// A recorded game: its start values and the input of every frame, in a
+// compact versioned format that plays the same game again (described in
+// docs/replay-format.md), as bytes in and bytes out. The interactive game
+// records itself into a Replay; the check (replay_check.h), the watch and a
+// server that takes games read them back.
 #pragma once
 
 #include <cstddef>
@@ -9,14 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "game/frame_input.h"
-#include "game/game_state.h"
+#include "core/frame_input.h"
+#include "core/game_state.h"
 
 namespace vq {
-
-// The last game, and the best untimed game, beside the hiscore file.
-constexpr const char* kLastReplayName = "last.vqreplay";
-constexpr const char* kBestReplayName = "best.vqreplay";
 
 constexpr uint16_t kReplayVersion = 1;
 // Beyond these a file is no replay of a game anyone played: some 17 hours
@@ -71,20 +68,14 @@ ReplayCursor StartReading(const Replay& replay);
 // The next frame's input; false after the last frame or at a damaged record.
 bool ReadFrame(const Replay& replay, ReplayCursor& cursor, FrameInput* input);
 
+// The bytes of the header, which says how many frames follow.
+constexpr size_t kReplayHeaderBytes = 43;
+
 // The whole file of a recorded game.
 std::vector<uint8_t> EncodeReplay(const Replay& replay);
 
 // Takes a file's bytes apart; false with the reason, in a few words that
 // follow the file's name, when they are not a replay this program plays.
 bool DecodeReplay(const uint8_t* data, size_t size, Replay* replay, std::string* problem);
-
-// Reads and decodes the replay file at path, relative to the folder open as
-// folder (AT_FDCWD: the current one); never waits on a pipe or a device, and
-// never reads more than a replay can hold.
-bool ReadReplayFile(int folder, const char* path, Replay* replay, std::string* problem);
-
-// Stores the replay under name in the game's data folder, the careful way
-// the hiscore is stored; false when nothing was stored (which is told).
-bool StoreReplay(const char* name, const Replay& replay);
 
 }  // namespace vq

@@ -1,4 +1,4 @@
-#include "game/hiscore_file.h"
+#include "saves/hiscore_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -6,7 +6,7 @@
 
 #include <cstdio>
 
-#include "game/data_files.h"
+#include "saves/save_file.h"
 
 namespace vq {
 

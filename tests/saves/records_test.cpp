@@ -1,6 +1,6 @@
 // The records file: its order, ties, the ten kept, lines that cannot be read,
 // and files that cannot be read.
-#include "game/records.h"
+#include "saves/records.h"
 
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -10,8 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "game/data_files.h"
-#include "game_run.h"
+#include "saves/atomic_file.h"
+#include "saves/save_lock.h"
+#include "temp_dir.h"
 
 namespace vq::test {
 namespace {

@@ -1,15 +1,15 @@
 // The steps a frame of a game takes on its GameState and its FrameInput
 // alone, shared by the interactive game and the demo; each game strings them
-// together in its own frame order (UpdatePlayFrame in play_game.cpp,
-// UpdateDemoFrame in demo_game.cpp). Nothing here touches the platform: the
+// together in its own frame order (UpdatePlayFrame in play_frame.cpp,
+// UpdateDemoFrame in demo/demo_game.cpp). Nothing here touches the platform: the
 // same steps play a recorded game again, headless.
 #pragma once
 
 #include <cstdint>
 #include <ctime>
 
-#include "game/frame_input.h"
-#include "game/game_state.h"
+#include "core/frame_input.h"
+#include "core/game_state.h"
 
 namespace vq {
 
@@ -76,9 +76,13 @@ void HandleMusicKey(GameState& state, const FrameInput& input);
 // F on an even frame switches between window and full screen, once per press.
 void HandleFullScreenKey(GameState& state, const FrameInput& input);
 
-// What the drawing shows, worked out before it in its order: the visualiser
-// bars move on even frames (sixteen draws), the same-colour squares are
-// marked, the Timeline's column swept and hanging cells fall one row.
-void PrepareDrawing(GameState& state);
+// The visualiser bars move on even frames (sixteen random draws), and a bar
+// that grows past the top falls back to nothing.
+void MoveVisualiser(GameState& state);
+
+// The same-colour squares are marked, the Timeline's column swept (its cells
+// counted for the pass end and kept in swept for the sparks) and hanging
+// cells fall one row.
+void SweepBoard(GameState& state);
 
 }  // namespace vq

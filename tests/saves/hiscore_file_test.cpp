@@ -1,5 +1,5 @@
 // Reading and storing the hiscore file.
-#include "game/hiscore_file.h"
+#include "saves/hiscore_file.h"
 
 #include <signal.h>
 #include <sys/resource.h>
@@ -10,8 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "game/data_files.h"
-#include "game_run.h"
+#include "saves/atomic_file.h"
+#include "saves/data_folder.h"
+#include "temp_dir.h"
 
 namespace vq::test {
 namespace {

@@ -1,4 +1,4 @@
-#include "game/frame_steps.h"
+#include "core/frame_steps.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -144,9 +144,8 @@ void HandleFullScreenKey(GameState& state, const FrameInput& input) {
   if (state.full_screen_key.Act(Held(input, kFrameF), even)) state.requests.toggle_full_screen = true;
 }
 
-void PrepareDrawing(GameState& state) {
-  // Even frames move every bar by -2 to +4; a bar that grows past the top
-  // falls back to nothing.
+void MoveVisualiser(GameState& state) {
+  // Even frames move every bar by -2 to +4.
   if (state.field.frame_counter % 2 == 0) {
     for (int32_t& bar : state.visualiser_bars) bar = bar - 2 + NextRandom(state.field.random) % 7;
   }
@@ -154,6 +153,9 @@ void PrepareDrawing(GameState& state) {
     if (bar > kBarHighest) bar = 0;
     if (bar < 0) bar = 0;
   }
+}
+
+void SweepBoard(GameState& state) {
   MarkSquares(state.field.board);
   state.swept = SweepColumn(state.field);
   SettleCells(state.field.board);

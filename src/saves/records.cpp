@@ -1,4 +1,4 @@
-#include "game/records.h"
+#include "saves/records.h"
 
 #include <errno.h>
 #include <fcntl.h>
@@ -8,7 +8,8 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "game/data_files.h"
+#include "saves/data_folder.h"
+#include "saves/save_file.h"
 
 namespace vq {
 
