@@ -1,7 +1,7 @@
 #include "server/verify.h"
 
-#include "game/replay.h"
-#include "game/replay_player.h"
+#include "core/replay.h"
+#include "core/replay_check.h"
 
 namespace vq::server {
 

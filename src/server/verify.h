@@ -1,7 +1,6 @@
 // The server's one door into the game's code: a replay's bytes played again
-// with the very frame steps the game runs, headless. Everything else in the
-// server sees only what this returns, so that the game's libraries can be
-// swapped for another without touching the rest.
+// with the very frame steps the game runs (vq_core, as velquadro-verify does),
+// headless. Everything else in the server sees only what this returns.
 #pragma once
 
 #include <cstddef>

@@ -3,9 +3,9 @@
 #include <stdexcept>
 #include <vector>
 
-#include "game/frame_steps.h"
-#include "game/play_game.h"
-#include "game/replay.h"
+#include "core/frame_steps.h"
+#include "core/play_frame.h"
+#include "core/replay.h"
 
 namespace vq::test {
 

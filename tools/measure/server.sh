@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The leaderboard server's figures (docs/performance.md), all on 127.0.0.1:
 #  - verified submissions a second from 8 clients (wrk), each a new game,
-#    against velquadro --verify of the same files, one process a core;
+#    against velquadro-verify of the same files, one process a core;
 #  - leaderboard requests a second from 8 clients, against nginx serving the
 #    very same JSON as a static file;
 #  - the p99 latency of both at 32 clients; the server's peak memory.
@@ -13,7 +13,7 @@ seconds=${1:-8}
 games=${GAMES:-30000}
 
 cmake -S . -B build >/dev/null
-cmake --build build -j2 --target velquadro velquadro-server vq_make_games >/dev/null
+cmake --build build -j2 --target velquadro-verify velquadro-server vq_make_games >/dev/null
 
 work=$(mktemp -d /tmp/vq_measure_server_XXXXXX)
 server_pid=""
@@ -31,23 +31,23 @@ cores=$(nproc)
 echo "Making $games games..."
 mkdir "$work/games"
 build/tests/vq_make_games "$work/games" "$games" 3000
-frames=$(build/velquadro --verify "$work"/games/game-{0..99}.vqreplay |
+frames=$(build/velquadro-verify "$work"/games/game-{0..99}.vqreplay |
   awk '{ sum += $(NF-3) } END { printf "%d", sum / NR }')
 bytes=$(du -b "$work/games" | awk -v n="$games" '{ printf "%d", $1 / n }')
 echo "a game: $frames frames, some $bytes bytes"
 
-# The machine's limit: velquadro --verify of the first files the server will
+# The machine's limit: velquadro-verify of the first files the server will
 # be sent, one process a core, each on its share of the files.
 limit_files=2000
 start=$(date +%s.%N)
 for ((c = 0; c < cores; c++)); do
   ls "$work"/games/game-*.vqreplay | sort -V | head -n $limit_files | awk -v c=$c -v n=$cores 'NR % n == c' |
-    xargs build/velquadro --verify >/dev/null &
+    xargs build/velquadro-verify >/dev/null &
 done
 wait
 end=$(date +%s.%N)
 limit=$(awk -v n=$limit_files -v s="$start" -v e="$end" 'BEGIN { print n / (e - s) }')
-printf 'velquadro --verify, %d processes: %.0f games a second\n' "$cores" "$limit"
+printf 'velquadro-verify, %d processes: %.0f games a second\n' "$cores" "$limit"
 
 port=$(free_port)
 build/velquadro-server --data "$work/data" --listen "127.0.0.1:$port" --rate 0 --queue 1024 >"$work/server.log" &
@@ -140,7 +140,7 @@ share() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.0f", 100 * a / b }'; }
 echo
 echo "| What | velquadro-server | beside it | share |"
 echo "|---|---|---|---|"
-printf '| verified submissions a second, 8 clients | %.0f | %.0f (velquadro --verify, %d processes) | %s %% |\n' \
+printf '| verified submissions a second, 8 clients | %.0f | %.0f (velquadro-verify, %d processes) | %s %% |\n' \
   "$submit8" "$limit" "$cores" "$(share "$submit8" "$limit")"
 printf '| leaderboard requests a second, 8 clients | %.0f | %.0f (nginx, the same JSON) | %s %% |\n' \
   "$board8" "$nginx8" "$(share "$board8" "$nginx8")"
