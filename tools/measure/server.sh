@@ -38,7 +38,7 @@ echo "a game: $frames frames, some $bytes bytes"
 
 # The machine's limit: velquadro-verify of the first files the server will
 # be sent, one process a core, each on its share of the files.
-limit_files=2000
+limit_files=6000
 start=$(date +%s.%N)
 for ((c = 0; c < cores; c++)); do
   ls "$work"/games/game-*.vqreplay | sort -V | head -n $limit_files | awk -v c=$c -v n=$cores 'NR % n == c' |
