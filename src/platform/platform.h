@@ -82,6 +82,10 @@ class Platform {
   // asked (the browser's page takes a file from its file input or a drop):
   // true with the path to read it from. The desktop has none.
   virtual bool TakeOpenedReplay(std::string* path) = 0;
+  // The mode the title menu has chosen (0 for Play, else the Time attack
+  // limit), told whenever it shows: the browser's page lists that mode's
+  // leaderboard. The desktop has no use for it.
+  virtual void ShowChosenMode(int32_t mode) = 0;
 
   // Images, converted to the screen's format when loaded. LoadImage returns
   // nullptr when the file cannot be loaded.

@@ -102,6 +102,9 @@ void SdlPlatform::StartInput() {
 // the command line (--replay).
 bool SdlPlatform::TakeOpenedReplay(std::string*) { return false; }
 
+// The desktop's boards are the records the title and the help show.
+void SdlPlatform::ShowChosenMode(int32_t) {}
+
 bool SdlPlatform::TakeFocusLoss() {
   const bool lost = g_focus_lost;
   g_focus_lost = false;
