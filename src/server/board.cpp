@@ -133,6 +133,7 @@ void Board::Writer() {
       writer_wakes_.wait(lock, [this] { return writer_done_ || !waiting_.empty(); });
       if (waiting_.empty()) return;
       batch.swap(waiting_);
+      writing_ = true;
     }
     games.clear();
     for (Pending& pending : batch) games.push_back(std::move(pending.game));
@@ -148,7 +149,15 @@ void Board::Writer() {
     }
     for (size_t k = 0; k < batch.size(); ++k) batch[k].done(std::move(answers[k]));
     batch.clear();
+    std::lock_guard<std::mutex> lock(writer_mutex_);
+    writing_ = false;
+    writer_idle_.notify_all();
   }
+}
+
+void Board::Flush() {
+  std::unique_lock<std::mutex> lock(writer_mutex_);
+  writer_idle_.wait(lock, [this] { return waiting_.empty() && !writing_; });
 }
 
 void Board::Forget(int32_t mode) {

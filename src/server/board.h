@@ -49,6 +49,8 @@ class Board {
   void Submit(std::string_view raw_name, std::string body, std::function<void(Answer)> done);
   // The same, waiting for the answer.
   Answer Submit(std::string_view raw_name, std::string body);
+  // Returns once every game on its way is stored and answered.
+  void Flush();
 
   // The checks that need no body, for the HTTP layer to answer early: the
   // name, and a body of declared length (413 past the longest replay).
@@ -77,6 +79,8 @@ class Board {
   std::condition_variable writer_wakes_;
   std::vector<Pending> waiting_;
   bool writer_done_ = false;
+  bool writing_ = false;  // a batch is being stored and answered
+  std::condition_variable writer_idle_;
   std::thread writer_;
   // Answers to the board's lists, kept until a game of their mode is stored;
   // a miss fills its entry under the lock, so that a stale list never

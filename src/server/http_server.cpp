@@ -448,6 +448,9 @@ void Server::Run() {
   }
   for (std::thread& thread : s.verifiers) thread.join();
   s.verifiers.clear();
+  // Answers still on their way (past the clean stop's deadline) go to the
+  // stopped io, never run, rather than to one that is gone.
+  s.board.Flush();
 }
 
 void Server::Stop() {
