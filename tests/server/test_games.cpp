@@ -3,8 +3,6 @@
 #include <stdexcept>
 #include <vector>
 
-#include "core/frame_steps.h"
-#include "core/play_frame.h"
 #include "core/replay.h"
 
 namespace vq::test {
@@ -49,32 +47,6 @@ std::string Rerecord(const std::string& bytes, int32_t at, Edit edit) {
 }
 
 }  // namespace
-
-std::string MakeGame(uint32_t seed, int32_t last, int32_t mode) {
-  const GameStart start{mode, seed, 1000, 0, 0};
-  GameState state{};
-  StartGameState(state, start);
-  Replay replay;
-  StartRecording(replay, start);
-  uint32_t draw = seed * 2654435761u + 1;
-  FrameInput input{};
-  input.ticks = start.ticks;
-  input.wall_time = 1700000000 + seed;
-  for (int32_t frame = 1; !state.field.game_over; ++frame) {
-    input.ticks += kFrameMs;
-    if (ReseedsOn(frame)) input.wall_time += 1;
-    draw = draw * 1103515245u + 12345u;
-    // A key now and then, as a player taps: mostly moves and turns.
-    const uint16_t keys[] = {0, 0, 0, 0, kFrameLeft, kFrameRight, kFrameUp, kFrameDown, kFrameSpace, 0};
-    input.keys = keys[(draw >> 16) % 10];
-    if (frame >= last) input.keys |= kFrameEscape;
-    RecordFrame(replay, input);
-    UpdatePlayFrame(state, input);
-  }
-  FinishRecording(replay, state);
-  const std::vector<uint8_t> out = EncodeReplay(replay);
-  return std::string(out.begin(), out.end());
-}
 
 const char* ForgeryName(Forgery forgery) {
   switch (forgery) {

@@ -1,17 +1,13 @@
-// Games for the server's tests and measurements, made by playing the game's
-// own frame steps on scripted keys and recording them as the game does, and
-// forged copies of replays that must be refused.
+// Forged copies of replays that play, which the board must refuse; the
+// games themselves come from velquadro-bench's maker (tools/bench/game_maker.h).
 #pragma once
 
 #include <cstdint>
 #include <string>
 
-namespace vq::test {
+#include "game_maker.h"
 
-// A whole game of mode (0: Play, else a Time attack limit) from seed: keys
-// drawn from the seed, Escape on frame last (when the game lasts that long).
-// Each seed gives other bytes.
-std::string MakeGame(uint32_t seed, int32_t last, int32_t mode = 0);
+namespace vq::test {
 
 // What a forger edits in a replay that plays to its result.
 enum class Forgery { kScore, kSeconds, kSeed, kFrame, kDigest, kPause };

@@ -4,7 +4,7 @@ the middle of a stream of submissions and started again, lists every game it
 answered 201; stopped with SIGTERM while submissions are in hand, it answers
 each of them first, and keeps them.
 
-Usage: test_kill.py VELQUADRO_SERVER VQ_MAKE_GAMES
+Usage: test_kill.py VELQUADRO_SERVER VELQUADRO_BENCH
 """
 import json
 import os
@@ -19,7 +19,7 @@ import time
 import urllib.error
 import urllib.request
 
-SERVER, MAKE_GAMES = sys.argv[1], sys.argv[2]
+SERVER, BENCH = sys.argv[1], sys.argv[2]
 GAMES = 90  # within the 100 a leaderboard lists, each under its own name
 
 
@@ -85,7 +85,7 @@ def main():
     with tempfile.TemporaryDirectory(prefix="vq_server_kill_") as work:
         games, data = os.path.join(work, "games"), os.path.join(work, "data")
         os.mkdir(games)
-        subprocess.run([MAKE_GAMES, games, str(GAMES), "150"], check=True)
+        subprocess.run([BENCH, "games", games, str(GAMES), "150"], check=True)
         replays = [open(os.path.join(games, f"game-{n}.vqreplay"), "rb").read() for n in range(GAMES)]
 
         server, port = start(data)

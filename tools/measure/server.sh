@@ -13,7 +13,7 @@ seconds=${1:-8}
 games=${GAMES:-30000}
 
 cmake -S . -B build >/dev/null
-cmake --build build -j2 --target velquadro-verify velquadro-server vq_make_games >/dev/null
+cmake --build build -j2 --target velquadro-verify velquadro-server velquadro-bench >/dev/null
 
 work=$(mktemp -d /tmp/vq_measure_server_XXXXXX)
 server_pid=""
@@ -30,7 +30,7 @@ cores=$(nproc)
 
 echo "Making $games games..."
 mkdir "$work/games"
-build/tests/vq_make_games "$work/games" "$games" 3000
+build/velquadro-bench games "$work/games" "$games" 3000
 frames=$(build/velquadro-verify "$work"/games/game-{0..99}.vqreplay |
   awk '{ sum += $(NF-3) } END { printf "%d", sum / NR }')
 bytes=$(du -b "$work/games" | awk -v n="$games" '{ printf "%d", $1 / n }')
