@@ -6,9 +6,23 @@
 #    very same JSON as a static file;
 #  - the p99 latency of both at 32 clients; the server's peak memory.
 # Usage: tools/measure/server.sh [seconds per run, default 8]
-# Needs wrk and nginx (tools/install-deps --test); builds in build/.
+# Builds in build/. Installs wrk, nginx and curl with apt-get when missing (with
+# sudo when not root): no test needs them. Where an init system runs, Debian's
+# nginx package also starts its own service on port 80 (`systemctl disable --now
+# nginx` stops it); this script runs an nginx of its own on 127.0.0.1.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
+missing=()
+for tool in wrk:wrk nginx:nginx-light curl:curl; do
+  command -v "${tool%%:*}" >/dev/null || [[ -x /usr/sbin/${tool%%:*} ]] || missing+=("${tool#*:}")
+done
+if [[ ${#missing[@]} -gt 0 ]]; then
+  sudo=""
+  [[ $(id -u) -ne 0 ]] && sudo="sudo"
+  $sudo apt-get update -qq
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
+fi
+export PATH=$PATH:/usr/sbin
 seconds=${1:-8}
 games=${GAMES:-30000}
 
