@@ -199,10 +199,11 @@ class Connection : public std::enable_shared_from_this<Connection> {
     if (std::optional<Answer> refused = Board::RefuseEarly(raw_name, parser_->content_length().value_or(0))) {
       return Refuse(std::move(*refused));
     }
-    if (server_.in_hand >= 2 * server_.options.queue) {
+    // Taken and checked in one step: two threads may take the last place at once.
+    if (server_.in_hand.fetch_add(1) >= 2 * server_.options.queue) {
+      --server_.in_hand;
       return Refuse(ErrorAnswer(503, "the board has too many games to check; send it again soon"));
     }
-    ++server_.in_hand;
     submission_ = true;
     raw_name_ = raw_name;
     // The body must come whole within the timeout, however slowly it trickles.
