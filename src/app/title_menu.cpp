@@ -107,6 +107,7 @@ void Redraw(Platform& platform, const MenuImages& images, MenuState& s) {
   platform.Blit(images.title, 0, 0);
   platform.Blit(images.arrow, kArrowX, kArrowTopY + kArrowRowStep * s.selection);
   DrawNumber(platform, images.digits, s.time_limit, kTimeLimitX, kTimeLimitY);
+  platform.ShowChosenMode(SelectedLimit(s));
   // Read at each redraw, never while idle: a game, a change of item or of
   // limit, or files another copy stored redraw.
   if (s.selection == kItemPlay || s.selection == kItemTimeAttack) {

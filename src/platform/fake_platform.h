@@ -52,6 +52,7 @@ class FakePlatform : public Platform {
   bool files_changed = false;                        // another copy stored the player's files
   Activity activity = Activity::Other;               // as the game last showed it
   int activity_changes = 0;                          // ShowActivity calls that changed it
+  int32_t chosen_mode = -1;                          // the mode the title menu last showed
   std::set<std::string> missing;                     // paths that fail to load
   std::map<std::string, std::pair<int, int>> sizes;  // image sizes by path
   bool audio_ok = true;
@@ -135,6 +136,7 @@ class FakePlatform : public Platform {
     activity_changes += shown != activity;
     activity = shown;
   }
+  void ShowChosenMode(int32_t mode) override { chosen_mode = mode; }
   Image* LoadImage(const char* path) override;
   void FreeImage(Image* image) override;
   int ImageWidth(const Image* image) override { return image->width; }

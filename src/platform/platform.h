@@ -94,6 +94,10 @@ class Platform {
   // browser's page says so beside the canvas, whose picture stays as it is;
   // the desktop's window shows the picture alone.
   virtual void ShowActivity(Activity activity) = 0;
+  // The mode the title menu has chosen (0 for Play, else the Time attack
+  // limit), told whenever it shows: the browser's page lists that mode's
+  // leaderboard. The desktop has no use for it.
+  virtual void ShowChosenMode(int32_t mode) = 0;
 
   // Images, converted to the screen's format when loaded. LoadImage returns
   // nullptr when the file cannot be loaded.

@@ -63,6 +63,7 @@ class SdlPlatform : public Platform {
   bool TakeOpenedReplay(std::string* path) override;
   bool TakeFilesChanged() override;
   void ShowActivity(Activity activity) override;
+  void ShowChosenMode(int32_t mode) override;
   Image* LoadImage(const char* path) override;
   void FreeImage(Image* image) override;
   int ImageWidth(const Image* image) override;

@@ -170,26 +170,30 @@ TEST(TitleMenu, UpAndDownTogetherCancelButRedraw) {
   EXPECT_EQ(run.Rows(), (std::vector<int>{0, 0}));
 }
 
+// The mode shown is the one the browser's page lists the leaderboard of:
+// the limit on Time attack, Play's 0 elsewhere.
 TEST(TitleMenu, LeftAndRightChangeTheLimitOnlyOnTimeAttack) {
   struct Case {
     const char* name;
     std::vector<Key> taps;
     int32_t last_limit;
     size_t redraws;
+    int32_t mode_shown;
   };
   const std::vector<Case> cases = {
-      {"right on play", {Key::Right, Key::Right}, 30, 1},
-      {"right on time attack", {Key::Down, Key::Right, Key::Right}, 50, 4},
-      {"left on time attack", {Key::Down, Key::Left}, 20, 3},
-      {"left at the lower bound", {Key::Down, Key::Left, Key::Left, Key::Left}, 10, 4},
-      {"right on demo", {Key::Down, Key::Down, Key::Right, Key::Left}, 30, 3},
-      {"right on quit", {Key::Up, Key::Right}, 30, 2},
+      {"right on play", {Key::Right, Key::Right}, 30, 1, 0},
+      {"right on time attack", {Key::Down, Key::Right, Key::Right}, 50, 4, 50},
+      {"left on time attack", {Key::Down, Key::Left}, 20, 3, 20},
+      {"left at the lower bound", {Key::Down, Key::Left, Key::Left, Key::Left}, 10, 4, 10},
+      {"right on demo", {Key::Down, Key::Down, Key::Right, Key::Left}, 30, 3, 0},
+      {"right on quit", {Key::Up, Key::Right}, 30, 2, 0},
   };
   for (const Case& c : cases) {
     MenuRun run;
     run.Run(Taps(c.taps), 1000 * static_cast<uint32_t>(c.taps.size() + 1));
     EXPECT_EQ(run.Limits().back(), c.last_limit) << c.name;
     EXPECT_EQ(run.Screens().size(), c.redraws) << c.name;
+    EXPECT_EQ(run.fake.chosen_mode, c.mode_shown) << c.name;
   }
 }
 

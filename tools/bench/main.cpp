@@ -4,6 +4,7 @@
 
 #include "autopilot_bench.h"
 #include "frame_bench.h"
+#include "game_maker.h"
 #include "place.h"
 
 namespace {
@@ -19,6 +20,8 @@ const Mode kModes[] = {
      "autopilot [games] [frame cap]  demo games with and without the colour-matching search"},
     {"frame", vq::FrameBench,
      "frame [frames]                 one demo frame on SDL's software surface, images converted and as loaded"},
+    {"games", vq::GamesMode,
+     "games DIR COUNT LAST [MODE] [SEED]  whole games of a seeded player, Escape at frame LAST, for the server"},
     {"place", vq::PlaceMode,
      "place < board                  the autopilot's placement of a piece: 160 cell codes, 4 colours "
      "[, left column, top row]"},

@@ -77,9 +77,18 @@ EM_JS(void, ShowPageActivity, (int activity), {
   if (Module["showActivity"]) Module["showActivity"](activity);
 });
 
+// The page's leaderboard (leaderboard.js) lists the mode the title menu has
+// chosen.
+EM_JS(void, TellPageMode, (int mode), {
+  Module["chosenMode"] = mode;
+  if (Module["onChosenMode"]) Module["onChosenMode"](mode);
+});
+
 }  // namespace
 
 int PadButtonOf(int sdl_button) { return BrowserPadButton(sdl_button); }
+
+void SdlPlatform::ShowChosenMode(int32_t mode) { TellPageMode(mode); }
 
 bool SdlPlatform::TakeOpenedReplay(std::string* path) {
   char opened[256];

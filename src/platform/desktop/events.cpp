@@ -61,6 +61,9 @@ bool SdlPlatform::TakeFilesChanged() { return false; }
 
 void SdlPlatform::ShowActivity(Activity) {}
 
+// The desktop's boards are the records the title and the help show.
+void SdlPlatform::ShowChosenMode(int32_t) {}
+
 bool SdlPlatform::PollEvent(EventType* record) {
   // Pads, key presses and the window are noted as their events come in. A
   // hidden window's events are taken in ten times a second: nobody presses

@@ -1,0 +1,228 @@
+#include "server/board.h"
+
+#include <openssl/evp.h>
+
+#include <charconv>
+#include <ctime>
+#include <future>
+#include <nlohmann/json.hpp>
+
+#include "server/names.h"
+#include "server/verify.h"
+
+namespace vq::server {
+
+namespace {
+
+using nlohmann::json;
+
+// The longest a leaderboard gets, and the most lists kept at once.
+constexpr int32_t kMostListed = 100;
+constexpr size_t kMostCached = 512;
+constexpr int32_t kMostTimeLimit = 1000;
+
+std::string Hex(const unsigned char* bytes, unsigned size) {
+  static const char digits[] = "0123456789abcdef";
+  std::string out;
+  for (unsigned k = 0; k < size; ++k) out += digits[bytes[k] >> 4], out += digits[bytes[k] & 15];
+  return out;
+}
+
+// SHA-256 of the replay's bytes: the same game sent twice is stored once.
+std::string Digest(const std::string& bytes) {
+  unsigned char digest[EVP_MAX_MD_SIZE];
+  unsigned size = 0;
+  if (EVP_Digest(bytes.data(), bytes.size(), digest, &size, EVP_sha256(), nullptr) != 1) {
+    throw StoreError("cannot take the digest of a replay");
+  }
+  return Hex(digest, size);
+}
+
+std::string Date(int64_t seconds) {
+  const std::time_t at = static_cast<std::time_t>(seconds);
+  std::tm utc{};
+  gmtime_r(&at, &utc);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+  return text;
+}
+
+// A whole number from digits alone, within [least, most].
+std::optional<int64_t> Number(std::string_view text, int64_t least, int64_t most) {
+  int64_t value = 0;
+  if (text.empty() || text.size() > 18 || text.find_first_not_of("0123456789") != std::string_view::npos) {
+    return std::nullopt;
+  }
+  std::from_chars(text.data(), text.data() + text.size(), value);
+  if (value < least || value > most) return std::nullopt;
+  return value;
+}
+
+json GameJson(const GameRecord& game) {
+  return json{{"id", game.id},           {"name", game.name},     {"mode", game.mode},           {"score", game.score},
+              {"seconds", game.seconds}, {"frames", game.frames}, {"date", Date(game.submitted)}};
+}
+
+}  // namespace
+
+Answer ErrorAnswer(int status, std::string_view why) { return Answer{status, json{{"error", why}}.dump()}; }
+
+Board::Board(Store& store, std::function<int64_t()> now) : store_(store), now_(std::move(now)) {
+  if (!now_) now_ = [] { return static_cast<int64_t>(std::time(nullptr)); };
+  writer_ = std::thread([this] { Writer(); });
+}
+
+Board::~Board() {
+  {
+    std::lock_guard<std::mutex> lock(writer_mutex_);
+    writer_done_ = true;
+    writer_wakes_.notify_one();
+  }
+  writer_.join();
+}
+
+std::optional<Answer> Board::RefuseEarly(std::string_view raw_name, uint64_t declared_length) {
+  const std::optional<std::string> name = DecodeQueryValue(raw_name);
+  if (!name || !CheckName(*name)) {
+    return ErrorAnswer(400, "a name is 1 to 16 letters, digits, spaces and -_. characters");
+  }
+  if (declared_length > MostReplayBytes()) {
+    return ErrorAnswer(413, "a replay takes at most " + std::to_string(MostReplayBytes()) + " bytes");
+  }
+  return std::nullopt;
+}
+
+Answer Board::GameAnswer(int status, const GameRecord& game) {
+  json answer = GameJson(game);
+  answer["rank"] = store_.RankOf(game);
+  return Answer{status, answer.dump()};
+}
+
+void Board::Submit(std::string_view raw_name, std::string body, std::function<void(Answer)> done) {
+  if (std::optional<Answer> refused = RefuseEarly(raw_name, body.size())) return done(*refused);
+  const std::string name = *CheckName(*DecodeQueryValue(raw_name));
+  try {
+    std::string digest = Digest(body);
+    // The same bytes again need no second play.
+    if (std::optional<GameRecord> stored = store_.FindByDigest(digest)) return done(GameAnswer(200, *stored));
+    const Verdict verdict = VerifyReplay(reinterpret_cast<const uint8_t*>(body.data()), body.size());
+    if (!verdict.plays) return done(ErrorAnswer(422, verdict.reason));
+    GameRecord game{0, name, verdict.mode, verdict.score, verdict.seconds, verdict.frames, now_()};
+    std::lock_guard<std::mutex> lock(writer_mutex_);
+    waiting_.push_back(Pending{NewGame{game, std::move(digest), std::move(body), false}, std::move(done)});
+    writer_wakes_.notify_one();
+  } catch (const StoreError& error) {
+    done(ErrorAnswer(500, error.what()));
+  }
+}
+
+Answer Board::Submit(std::string_view raw_name, std::string body) {
+  std::promise<Answer> answer;
+  Submit(raw_name, std::move(body), [&answer](Answer given) { answer.set_value(std::move(given)); });
+  return answer.get_future().get();
+}
+
+// Stores what waits, all of it in one transaction: one sync of the disk for
+// as many games as came while the last one was written.
+void Board::Writer() {
+  std::vector<Pending> batch;
+  std::vector<NewGame> games;
+  for (;;) {
+    {
+      std::unique_lock<std::mutex> lock(writer_mutex_);
+      writer_wakes_.wait(lock, [this] { return writer_done_ || !waiting_.empty(); });
+      if (waiting_.empty()) return;
+      batch.swap(waiting_);
+      writing_ = true;
+    }
+    games.clear();
+    for (Pending& pending : batch) games.push_back(std::move(pending.game));
+    std::vector<Answer> answers;
+    try {
+      store_.AddAll(games);
+      for (const NewGame& game : games) {
+        if (game.added) Forget(game.game.mode);
+      }
+      for (const NewGame& game : games) answers.push_back(GameAnswer(game.added ? 201 : 200, game.game));
+    } catch (const StoreError& error) {
+      answers.assign(batch.size(), ErrorAnswer(500, error.what()));
+    }
+    for (size_t k = 0; k < batch.size(); ++k) batch[k].done(std::move(answers[k]));
+    batch.clear();
+    std::lock_guard<std::mutex> lock(writer_mutex_);
+    writing_ = false;
+    writer_idle_.notify_all();
+  }
+}
+
+void Board::Flush() {
+  std::unique_lock<std::mutex> lock(writer_mutex_);
+  writer_idle_.wait(lock, [this] { return waiting_.empty() && !writing_; });
+}
+
+void Board::Forget(int32_t mode) {
+  std::lock_guard<std::mutex> lock(cache_mutex_);
+  for (auto it = boards_.begin(); it != boards_.end();) {
+    it = it->first.first == mode ? boards_.erase(it) : std::next(it);
+  }
+  modes_.reset();
+}
+
+Answer Board::Leaderboard(std::string_view query) {
+  const std::optional<std::string> mode_text = QueryValue(query, "mode");
+  const std::optional<std::string> limit_text = QueryValue(query, "limit");
+  const std::optional<int64_t> mode = Number(mode_text.value_or("0"), 0, kMostTimeLimit);
+  const std::optional<int64_t> limit = Number(limit_text.value_or("10"), 1, kMostListed);
+  if (!mode || !limit) return ErrorAnswer(400, "mode is 0 (Play) or a time limit up to 1000; limit is 1 to 100");
+  const std::pair<int32_t, int32_t> key(static_cast<int32_t>(*mode), static_cast<int32_t>(*limit));
+  try {
+    std::lock_guard<std::mutex> lock(cache_mutex_);
+    auto cached = boards_.find(key);
+    if (cached == boards_.end()) {
+      json games = json::array();
+      int32_t rank = 0;
+      for (const GameRecord& game : store_.Best(key.first, key.second)) {
+        json entry = GameJson(game);
+        entry["rank"] = ++rank;
+        entry.erase("frames");
+        entry.erase("mode");
+        games.push_back(std::move(entry));
+      }
+      if (boards_.size() >= kMostCached) boards_.clear();
+      cached =
+          boards_.emplace(key, std::make_shared<const std::string>(json{{"mode", key.first}, {"games", games}}.dump()))
+              .first;
+    }
+    return Answer{200, *cached->second};
+  } catch (const StoreError& error) {
+    return ErrorAnswer(500, error.what());
+  }
+}
+
+Answer Board::Game(std::string_view id) {
+  const std::optional<int64_t> number = Number(id, 1, INT64_MAX);
+  try {
+    std::optional<std::string> replay;
+    if (number) replay = store_.ReplayOf(*number);
+    if (!replay) return ErrorAnswer(404, "no game has that id");
+    return Answer{200, std::move(*replay), "application/octet-stream"};
+  } catch (const StoreError& error) {
+    return ErrorAnswer(500, error.what());
+  }
+}
+
+Answer Board::Modes() {
+  try {
+    std::lock_guard<std::mutex> lock(cache_mutex_);
+    if (!modes_) {
+      json modes = json::array();
+      for (const ModeCount& mode : store_.Modes()) modes.push_back(json{{"mode", mode.mode}, {"games", mode.games}});
+      modes_ = std::make_shared<const std::string>(json{{"modes", modes}}.dump());
+    }
+    return Answer{200, *modes_};
+  } catch (const StoreError& error) {
+    return ErrorAnswer(500, error.what());
+  }
+}
+
+}  // namespace vq::server

@@ -1,0 +1,93 @@
+// What the board answers, apart from HTTP: a submitted game played again and
+// stored, the leaderboards, a game's replay and the modes. Each answer is a
+// status and a JSON body; the HTTP layer adds the connection's concerns (the
+// rate, the queue, the timeouts).
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "server/store.h"
+
+namespace vq::server {
+
+struct Answer {
+  int status;
+  std::string body;
+  std::string content_type = "application/json";
+};
+
+// {"error": why} with status.
+Answer ErrorAnswer(int status, std::string_view why);
+
+class Board {
+ public:
+  // now gives the time of a submission, in seconds since 1970.
+  explicit Board(Store& store, std::function<int64_t()> now = nullptr);
+  // Stores and answers the games on their way first.
+  ~Board();
+  Board(const Board&) = delete;
+  Board& operator=(const Board&) = delete;
+
+  // A submission, whole: the name from the query as sent, the body as read.
+  // 201 stored, 200 stored before (the first copy's id), 400 a bad name, 413
+  // too long, 422 no replay or one that does not play to its result, 500
+  // the store failed (nothing is taken as stored). The game is played again
+  // on the calling thread; a game that plays is stored by the board's writer
+  // together with those that come meanwhile, in one transaction, and done
+  // gets the answer there. Refusals are answered at once.
+  void Submit(std::string_view raw_name, std::string body, std::function<void(Answer)> done);
+  // The same, waiting for the answer.
+  Answer Submit(std::string_view raw_name, std::string body);
+  // Returns once every game on its way is stored and answered.
+  void Flush();
+
+  // The checks that need no body, for the HTTP layer to answer early: the
+  // name, and a body of declared length (413 past the longest replay).
+  static std::optional<Answer> RefuseEarly(std::string_view raw_name, uint64_t declared_length);
+
+  // GET /api/leaderboard?mode=M&limit=N.
+  Answer Leaderboard(std::string_view query);
+  // GET /api/games/ID: the replay's bytes.
+  Answer Game(std::string_view id);
+  // GET /api/modes.
+  Answer Modes();
+
+ private:
+  struct Pending {
+    NewGame game;
+    std::function<void(Answer)> done;
+  };
+  Answer GameAnswer(int status, const GameRecord& game);
+  void Forget(int32_t mode);
+  void Writer();
+
+  Store& store_;
+  std::function<int64_t()> now_;
+  // The games played that wait for the writer.
+  std::mutex writer_mutex_;
+  std::condition_variable writer_wakes_;
+  std::vector<Pending> waiting_;
+  bool writer_done_ = false;
+  bool writing_ = false;  // a batch is being stored and answered
+  std::condition_variable writer_idle_;
+  std::thread writer_;
+  // Answers to the board's lists, kept until a game of their mode is stored;
+  // a miss fills its entry under the lock, so that a stale list never
+  // outlives the Forget that follows a store.
+  std::mutex cache_mutex_;
+  std::map<std::pair<int32_t, int32_t>, std::shared_ptr<const std::string>> boards_;
+  std::shared_ptr<const std::string> modes_;
+};
+
+}  // namespace vq::server

@@ -1,0 +1,231 @@
+#include "server/sqlite_store.h"
+
+#include <utility>
+
+namespace vq::server {
+
+namespace {
+
+// The games, one row each, and each name's best game of each mode. Plain SQL
+// that another database reads as well: the id is the order of storing, which
+// decides between equal scores; the digest of the replay's bytes keeps a game
+// from being stored twice even when two copies arrive at once; the bests keep
+// a board and a rank from reading every game of the mode.
+constexpr const char* kSchema = R"(
+CREATE TABLE IF NOT EXISTS games (
+  id INTEGER PRIMARY KEY,
+  digest TEXT NOT NULL UNIQUE,
+  name TEXT NOT NULL,
+  mode INTEGER NOT NULL,
+  score INTEGER NOT NULL,
+  seconds INTEGER NOT NULL,
+  frames INTEGER NOT NULL,
+  submitted INTEGER NOT NULL,
+  replay BLOB NOT NULL
+);
+CREATE INDEX IF NOT EXISTS games_by_mode ON games (mode);
+CREATE TABLE IF NOT EXISTS bests (
+  mode INTEGER NOT NULL,
+  name TEXT NOT NULL,
+  score INTEGER NOT NULL,
+  id INTEGER NOT NULL REFERENCES games (id),
+  PRIMARY KEY (mode, name)
+);
+CREATE INDEX IF NOT EXISTS bests_in_order ON bests (mode, score DESC, id, name);
+)";
+
+constexpr const char* kColumns = "id, name, mode, score, seconds, frames, submitted";
+
+}  // namespace
+
+// A prepared statement, finalised when it goes.
+struct SqliteStore::Statement {
+  sqlite3_stmt* stmt = nullptr;
+  SqliteStore* store = nullptr;
+
+  Statement(sqlite3_stmt* s, SqliteStore* owner) : stmt(s), store(owner) {}
+  Statement(Statement&& other) noexcept : stmt(std::exchange(other.stmt, nullptr)), store(other.store) {}
+  ~Statement() { sqlite3_finalize(stmt); }
+
+  void Bind(int at, int64_t value) {
+    if (sqlite3_bind_int64(stmt, at, value) != SQLITE_OK) store->Fail("bind");
+  }
+  void Bind(int at, const std::string& text) {
+    if (sqlite3_bind_text(stmt, at, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT) != SQLITE_OK)
+      store->Fail("bind");
+  }
+  void BindBlob(int at, const std::string& bytes) {
+    if (sqlite3_bind_blob(stmt, at, bytes.data(), static_cast<int>(bytes.size()), SQLITE_STATIC) != SQLITE_OK)
+      store->Fail("bind");
+  }
+  // True while there is a row to read.
+  bool Step() {
+    const int result = sqlite3_step(stmt);
+    if (result == SQLITE_ROW) return true;
+    if (result == SQLITE_DONE) return false;
+    store->Fail("step");
+  }
+  int64_t Int(int column) { return sqlite3_column_int64(stmt, column); }
+  std::string Text(int column) {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
+    return text ? std::string(text, sqlite3_column_bytes(stmt, column)) : std::string();
+  }
+  std::string Blob(int column) {
+    const auto* bytes = static_cast<const char*>(sqlite3_column_blob(stmt, column));
+    return bytes ? std::string(bytes, sqlite3_column_bytes(stmt, column)) : std::string();
+  }
+  // The columns of kColumns from column 0 on.
+  GameRecord Game() {
+    return GameRecord{Int(0),
+                      Text(1),
+                      static_cast<int32_t>(Int(2)),
+                      static_cast<int32_t>(Int(3)),
+                      static_cast<int32_t>(Int(4)),
+                      static_cast<int32_t>(Int(5)),
+                      Int(6)};
+  }
+};
+
+SqliteStore::SqliteStore(const std::string& path) {
+  if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr) !=
+      SQLITE_OK) {
+    const std::string why = db_ ? sqlite3_errmsg(db_) : "out of memory";
+    sqlite3_close(db_);
+    throw StoreError("cannot open " + path + ": " + why);
+  }
+  try {
+    // Another server on the same file waits for a writer rather than fail.
+    sqlite3_busy_timeout(db_, 5000);
+    // WAL: readers never wait for the writer; FULL: every commit is synced
+    // to the disk before it returns, so that an answered game is kept.
+    Execute("PRAGMA journal_mode=WAL");
+    Execute("PRAGMA synchronous=FULL");
+    Execute(kSchema);
+  } catch (...) {
+    sqlite3_close(db_);
+    throw;
+  }
+}
+
+SqliteStore::~SqliteStore() { sqlite3_close(db_); }
+
+void SqliteStore::Fail(const char* what) {
+  throw StoreError(std::string("the store cannot ") + what + ": " + sqlite3_errmsg(db_));
+}
+
+SqliteStore::Statement SqliteStore::Prepare(const char* sql) {
+  sqlite3_stmt* stmt = nullptr;
+  if (sqlite3_prepare_v2(db_, sql, -1, &stmt, nullptr) != SQLITE_OK) Fail("prepare");
+  return Statement(stmt, this);
+}
+
+void SqliteStore::Execute(const char* sql) {
+  char* error = nullptr;
+  if (sqlite3_exec(db_, sql, nullptr, nullptr, &error) != SQLITE_OK) {
+    const std::string why = error ? error : sqlite3_errmsg(db_);
+    sqlite3_free(error);
+    throw StoreError("the store cannot run " + std::string(sql).substr(0, 40) + ": " + why);
+  }
+}
+
+std::optional<GameRecord> SqliteStore::FindByDigestLocked(const std::string& digest) {
+  Statement find = Prepare((std::string("SELECT ") + kColumns + " FROM games WHERE digest = ?1").c_str());
+  find.Bind(1, digest);
+  if (!find.Step()) return std::nullopt;
+  return find.Game();
+}
+
+void SqliteStore::AddAll(std::vector<NewGame>& games) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  // The checks and the inserts in one transaction, synced once: another
+  // server on the file may store the same bytes in between otherwise, and a
+  // sync is most of what storing a game costs.
+  Execute("BEGIN IMMEDIATE");
+  try {
+    for (NewGame& game : games) {
+      game.added = false;
+      if (std::optional<GameRecord> stored = FindByDigestLocked(game.digest)) {
+        game.game = *stored;
+        continue;
+      }
+      Statement insert = Prepare(
+          "INSERT INTO games (digest, name, mode, score, seconds, frames, submitted, replay) "
+          "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)");
+      insert.Bind(1, game.digest);
+      insert.Bind(2, game.game.name);
+      insert.Bind(3, game.game.mode);
+      insert.Bind(4, game.game.score);
+      insert.Bind(5, game.game.seconds);
+      insert.Bind(6, game.game.frames);
+      insert.Bind(7, game.game.submitted);
+      insert.BindBlob(8, game.replay);
+      insert.Step();
+      game.game.id = sqlite3_last_insert_rowid(db_);
+      game.added = true;
+      // A better game than the name's best takes its place; an equal one
+      // came later, and does not.
+      Statement best = Prepare(
+          "INSERT INTO bests (mode, name, score, id) VALUES (?1, ?2, ?3, ?4) "
+          "ON CONFLICT (mode, name) DO UPDATE SET score = excluded.score, id = excluded.id "
+          "WHERE excluded.score > bests.score");
+      best.Bind(1, game.game.mode);
+      best.Bind(2, game.game.name);
+      best.Bind(3, game.game.score);
+      best.Bind(4, game.game.id);
+      best.Step();
+    }
+    Execute("COMMIT");
+  } catch (...) {
+    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    for (NewGame& game : games) game.added = false;
+    throw;
+  }
+}
+
+std::optional<GameRecord> SqliteStore::FindByDigest(const std::string& digest) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return FindByDigestLocked(digest);
+}
+
+std::optional<std::string> SqliteStore::ReplayOf(int64_t id) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  Statement find = Prepare("SELECT replay FROM games WHERE id = ?1");
+  find.Bind(1, id);
+  if (!find.Step()) return std::nullopt;
+  return find.Blob(0);
+}
+
+std::vector<GameRecord> SqliteStore::Best(int32_t mode, int32_t limit) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  Statement best = Prepare(
+      "SELECT g.id, g.name, g.mode, g.score, g.seconds, g.frames, g.submitted FROM bests b "
+      "JOIN games g ON g.id = b.id WHERE b.mode = ?1 ORDER BY b.score DESC, b.id ASC LIMIT ?2");
+  best.Bind(1, mode);
+  best.Bind(2, limit);
+  std::vector<GameRecord> games;
+  while (best.Step()) games.push_back(best.Game());
+  return games;
+}
+
+int32_t SqliteStore::RankOf(const GameRecord& game) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  // A name is ahead when its best game beats this one.
+  Statement ahead =
+      Prepare("SELECT COUNT(*) FROM bests WHERE mode = ?1 AND name <> ?2 AND (score > ?3 OR (score = ?3 AND id < ?4))");
+  ahead.Bind(1, game.mode);
+  ahead.Bind(2, game.name);
+  ahead.Bind(3, game.score);
+  ahead.Bind(4, game.id);
+  ahead.Step();
+  return static_cast<int32_t>(ahead.Int(0) + 1);
+}
+
+std::vector<ModeCount> SqliteStore::Modes() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  Statement modes = Prepare("SELECT mode, COUNT(*) FROM games GROUP BY mode ORDER BY mode");
+  std::vector<ModeCount> counts;
+  while (modes.Step()) counts.push_back(ModeCount{static_cast<int32_t>(modes.Int(0)), modes.Int(1)});
+  return counts;
+}
+
+}  // namespace vq::server

@@ -1,0 +1,165 @@
+#!/usr/bin/env bash
+# The leaderboard server's figures (docs/performance.md), all on 127.0.0.1:
+#  - verified submissions a second from 8 clients (wrk), each a new game,
+#    against velquadro-verify of the same files, one process a core;
+#  - leaderboard requests a second from 8 clients, against nginx serving the
+#    very same JSON as a static file;
+#  - the p99 latency of both at 32 clients; the server's peak memory.
+# Usage: tools/measure/server.sh [seconds per run, default 8]
+# Builds in build/. Installs wrk, nginx and curl with apt-get when missing (with
+# sudo when not root): no test needs them. Where an init system runs, Debian's
+# nginx package also starts its own service on port 80 (`systemctl disable --now
+# nginx` stops it); this script runs an nginx of its own on 127.0.0.1.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+missing=()
+for tool in wrk:wrk nginx:nginx-light curl:curl; do
+  command -v "${tool%%:*}" >/dev/null || [[ -x /usr/sbin/${tool%%:*} ]] || missing+=("${tool#*:}")
+done
+if [[ ${#missing[@]} -gt 0 ]]; then
+  sudo=""
+  [[ $(id -u) -ne 0 ]] && sudo="sudo"
+  $sudo apt-get update -qq
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
+fi
+export PATH=$PATH:/usr/sbin
+seconds=${1:-8}
+games=${GAMES:-30000}
+
+cmake -S . -B build >/dev/null
+cmake --build build -j2 --target velquadro-verify velquadro-server velquadro-bench >/dev/null
+
+work=$(mktemp -d /tmp/vq_measure_server_XXXXXX)
+server_pid=""
+nginx_conf=""
+cleanup() {
+  [[ -n "$server_pid" ]] && { kill -9 "$server_pid"; wait "$server_pid"; } 2>/dev/null
+  [[ -n "$nginx_conf" ]] && nginx -c "$nginx_conf" -s stop 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+free_port() { python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }
+cores=$(nproc)
+
+echo "Making $games games..."
+mkdir "$work/games"
+build/velquadro-bench games "$work/games" "$games" 3000
+frames=$(build/velquadro-verify "$work"/games/game-{0..99}.vqreplay |
+  awk '{ sum += $(NF-3) } END { printf "%d", sum / NR }')
+bytes=$(du -b "$work/games" | awk -v n="$games" '{ printf "%d", $1 / n }')
+echo "a game: $frames frames, some $bytes bytes"
+
+# The machine's limit: velquadro-verify of the first files the server will
+# be sent, one process a core, each on its share of the files.
+limit_files=6000
+start=$(date +%s.%N)
+for ((c = 0; c < cores; c++)); do
+  ls "$work"/games/game-*.vqreplay | sort -V | head -n $limit_files | awk -v c=$c -v n=$cores 'NR % n == c' |
+    xargs build/velquadro-verify >/dev/null &
+done
+wait
+end=$(date +%s.%N)
+limit=$(awk -v n=$limit_files -v s="$start" -v e="$end" 'BEGIN { print n / (e - s) }')
+printf 'velquadro-verify, %d processes: %.0f games a second\n' "$cores" "$limit"
+
+port=$(free_port)
+build/velquadro-server --data "$work/data" --listen "127.0.0.1:$port" --rate 0 --queue 1024 >"$work/server.log" &
+server_pid=$!
+sleep 0.5
+
+cat >"$work/submit.lua" <<'LUA'
+-- Each request a game not sent before: thread k of n sends games k, k+n, ...
+local threads = {}
+function setup(thread)
+  thread:set("id", #threads)
+  table.insert(threads, thread)
+end
+function init(args)
+  n = id + tonumber(os.getenv("VQ_FIRST"))
+  step = #threads > 0 and #threads or tonumber(os.getenv("VQ_THREADS"))
+  not_created = 0
+end
+function request()
+  local file = io.open(string.format("%s/game-%d.vqreplay", os.getenv("VQ_GAMES"), n), "rb")
+  n = n + step
+  if not file then file = io.open(os.getenv("VQ_GAMES") .. "/game-0.vqreplay", "rb") end
+  local body = file:read("*a")
+  file:close()
+  return wrk.format("POST", "/api/games?name=player" .. (n % 97), {}, body)
+end
+function response(status, headers, body)
+  if status ~= 201 then not_created = not_created + 1 end
+end
+function done(summary, latency, requests)
+  local bad = 0
+  for _, thread in ipairs(threads) do bad = bad + thread:get("not_created") end
+  io.write(string.format("answers other than 201: %d\n", bad))
+end
+LUA
+
+# wrk: two threads, as many as the machine's cores; the rates and p99 lines.
+run_wrk() {  # clients, then wrk's other arguments
+  local clients=$1
+  shift
+  wrk -t2 -c"$clients" -d"${seconds}s" --latency "$@" >"$work/wrk.log"
+  local rate p99 other
+  # Of submissions, only the 201s count: a game sent again is no new work.
+  rate=$(awk '/ requests in / { n = $1; t = $4 + 0; if ($4 ~ /ms,?$/) t /= 1000 }
+              /answers other than 201/ { bad = $NF }
+              END { printf "%.1f", (n - bad) / t }' "$work/wrk.log")
+  p99=$(awk '$1 == "99%" { print $2 }' "$work/wrk.log")
+  other=$(awk '/answers other than 201|Non-2xx/ { print }' "$work/wrk.log")
+  echo "$rate $p99 ${other:-}"
+}
+
+export VQ_GAMES=$work/games VQ_THREADS=2
+export VQ_FIRST=0
+read -r submit8 submit8_p99 submit8_other < <(run_wrk 8 -s "$work/submit.lua" "http://127.0.0.1:$port/")
+printf 'submissions, 8 clients: %.0f a second (%s), p99 %s\n' "$submit8" "$submit8_other" "$submit8_p99"
+export VQ_FIRST=$((games / 2))
+read -r submit32 submit32_p99 submit32_other < <(run_wrk 32 -s "$work/submit.lua" "http://127.0.0.1:$port/")
+printf 'submissions, 32 clients: %.0f a second (%s), p99 %s\n' "$submit32" "$submit32_other" "$submit32_p99"
+
+board="/api/leaderboard?mode=0&limit=10"
+curl -fsS "http://127.0.0.1:$port$board" >"$work/leaderboard.json"
+echo "the leaderboard: $(wc -c <"$work/leaderboard.json") bytes"
+read -r board8 board8_p99 _ < <(run_wrk 8 "http://127.0.0.1:$port$board")
+read -r board32 board32_p99 _ < <(run_wrk 32 "http://127.0.0.1:$port$board")
+peak=$(awk '/^VmHWM/ { print $2 }' "/proc/$server_pid/status")
+
+# nginx serving the same JSON, with as many workers as cores.
+nginx_port=$(free_port)
+mkdir -p "$work/nginx/logs"
+nginx_conf=$work/nginx/nginx.conf
+cat >"$nginx_conf" <<EOF
+worker_processes $cores;
+pid $work/nginx/nginx.pid;
+error_log $work/nginx/logs/error.log;
+events { worker_connections 1024; }
+http {
+  access_log off;
+  server {
+    listen 127.0.0.1:$nginx_port;
+    location = /leaderboard.json { root $work; default_type application/json; }
+  }
+}
+EOF
+nginx -c "$nginx_conf" -p "$work/nginx"
+sleep 0.3
+read -r nginx8 nginx8_p99 _ < <(run_wrk 8 "http://127.0.0.1:$nginx_port/leaderboard.json")
+read -r nginx32 nginx32_p99 _ < <(run_wrk 32 "http://127.0.0.1:$nginx_port/leaderboard.json")
+
+share() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.0f", 100 * a / b }'; }
+echo
+echo "| What | velquadro-server | beside it | share |"
+echo "|---|---|---|---|"
+printf '| verified submissions a second, 8 clients | %.0f | %.0f (velquadro-verify, %d processes) | %s %% |\n' \
+  "$submit8" "$limit" "$cores" "$(share "$submit8" "$limit")"
+printf '| leaderboard requests a second, 8 clients | %.0f | %.0f (nginx, the same JSON) | %s %% |\n' \
+  "$board8" "$nginx8" "$(share "$board8" "$nginx8")"
+printf '| p99 latency of a submission, 32 clients | %s | | |\n' "$submit32_p99"
+printf '| p99 latency of the leaderboard, 32 clients | %s | %s (nginx) | |\n' "$board32_p99" "$nginx32_p99"
+printf '| leaderboard requests a second, 32 clients | %.0f | %.0f (nginx) | %s %% |\n' \
+  "$board32" "$nginx32" "$(share "$board32" "$nginx32")"
+printf '| the server'"'"'s peak memory (VmHWM) | %d KiB | | |\n' "$peak"
