@@ -8,6 +8,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "platform/pad_input.h"
@@ -20,6 +21,7 @@ struct _SDL_Joystick;
 namespace vq {
 
 struct SdlImage;
+struct Presentation;  // each target's own, in its presentation.cpp
 
 // The exit handler that main registers with atexit; its only action is
 // SDL_Quit().
@@ -40,6 +42,7 @@ class SdlPlatform : public Platform {
   // (same pixels, much faster blits); without, images keep the format they
   // were stored in and are blitted whole (the benchmark compares both).
   explicit SdlPlatform(bool convert_images = true);
+  ~SdlPlatform() override;
 
   // Opening, in this order: StartVideo, then register ShutdownSdl with atexit,
   // then OpenWindow. Each returns false on failure; LastError() says why.
@@ -69,6 +72,9 @@ class SdlPlatform : public Platform {
   // Calls visit with the bytes of each row of the screen as the last drawing
   // left it, top to bottom; false without a window.
   bool VisitScreenRows(const std::function<void(const uint8_t* row, int bytes)>& visit);
+  // How much of the picture the last Flip presented, in picture pixels: 0
+  // when nothing had changed, 800x600 when it was presented whole.
+  int PresentedArea() const { return presented_area_; }
   void ToggleFullScreen() override;
   bool OpenAudio() override;
   const char* LastError() override;
@@ -81,8 +87,12 @@ class SdlPlatform : public Platform {
   // The input's part of opening the window: the mouse ignored, keys, pads and
   // the window's focus noted as they come in.
   void StartInput();
-  // Shows the screen's picture in the window as the target does.
+  // Shows in the window what changed of the screen's picture since it was
+  // last presented, or all of it after PresentWhole.
   void Present();
+  // The next Present shows the whole picture: the window may have lost what
+  // it showed (shown again, resized, full screen toggled, focus back).
+  void PresentWhole() { present_whole_ = true; }
   void FreeStoppedMusic();
   // Draws the source rectangle of the image at (x, y), clipped to the image
   // and the screen.
@@ -90,6 +100,9 @@ class SdlPlatform : public Platform {
 
   bool convert_images_;
   SDL_Surface* screen_ = nullptr;
+  std::unique_ptr<Presentation> presentation_;
+  bool present_whole_ = true;
+  int presented_area_ = 0;
   bool audio_open_ = false;
   uint32_t events_taken_at_ = 0;  // ticks of the last SDL_PumpEvents
   KeyInput input_;

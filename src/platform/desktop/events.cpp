@@ -61,7 +61,9 @@ int NoteInput(const SDL_Event* event) {
     case SDL_JOYBALLMOTION: return 0;
     case SDL_ACTIVEEVENT:
       if (!event->active.gain && (event->active.state & (SDL_APPINPUTFOCUS | SDL_APPACTIVE))) g_focus_lost = true;
-      if (event->active.gain && (event->active.state & SDL_APPACTIVE)) g_exposed = true;
+      // Shown again, or the focus back: a window system may have dropped
+      // what the window showed meanwhile.
+      if (event->active.gain && (event->active.state & (SDL_APPACTIVE | SDL_APPINPUTFOCUS))) g_exposed = true;
       return 1;
     case SDL_VIDEOEXPOSE: g_exposed = true; return 1;
   }
@@ -119,9 +121,10 @@ bool SdlPlatform::PollEvent(EventType* record) {
     events_taken_at_ = now;
   }
   // Nothing drawn while the window was hidden reached it, and a window shown
-  // again may have lost its picture: the last one is shown anew.
+  // again may have lost its picture: the last one is shown anew, whole.
   if (g_exposed && !Hidden()) {
     g_exposed = false;
+    PresentWhole();
     Present();
   }
   if (g_quit_signal) {
