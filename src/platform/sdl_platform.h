@@ -11,8 +11,11 @@
 #include <memory>
 #include <vector>
 
+#include "platform/drawn_tiles.h"
 #include "platform/pad_input.h"
 #include "platform/platform.h"
+#include "platform/visible_parts.h"
+#include "platform/window_scale.h"
 
 struct SDL_Surface;
 struct _Mix_Music;
@@ -37,6 +40,10 @@ void ReadStoredFilesAnew();
 
 class SdlPlatform : public Platform {
  public:
+  // The most blits noted before they are drawn: a frame of the game draws
+  // a few hundred; a frame of more draws them in turns.
+  static constexpr size_t kMostBlits = 4096;
+
   // With convert_images, every loaded image is converted to the screen's
   // pixel format and its blits skip the parts that are fully transparent
   // (same pixels, much faster blits); without, images keep the format they
@@ -87,19 +94,29 @@ class SdlPlatform : public Platform {
   // The input's part of opening the window: the mouse ignored, keys, pads and
   // the window's focus noted as they come in.
   void StartInput();
+  // Draws the blits noted since the last time where they change the
+  // screen's picture (see DrawnTiles), and adds those parts to changed_.
+  void DrawPending();
   // Shows in the window what changed of the screen's picture since it was
-  // last presented, or all of it after PresentWhole.
+  // last presented (changed_, then emptied), or all of it after
+  // PresentWhole.
   void Present();
   // The next Present shows the whole picture: the window may have lost what
   // it showed (shown again, resized, full screen toggled, focus back).
   void PresentWhole() { present_whole_ = true; }
   void FreeStoppedMusic();
-  // Draws the source rectangle of the image at (x, y), clipped to the image
-  // and the screen.
+  // Notes the blit of the source rectangle of the image at (x, y), clipped
+  // to the image and the screen, for DrawPending.
   void BlitClipped(const SdlImage& image, int sx, int sy, int w, int h, int x, int y);
+  // Draws the source rectangle (inside the image and the screen) at (x, y).
+  void DrawOnScreen(const SdlImage& image, int sx, int sy, int w, int h, int x, int y);
 
   bool convert_images_;
   SDL_Surface* screen_ = nullptr;
+  // The blits of the frame, drawn at its Flip where they change the picture.
+  DrawnTiles drawn_{kScreenWidth, kScreenHeight, kMostBlits};
+  // The parts of the screen's picture drawn anew since the last Present.
+  std::vector<PixelRect> changed_;
   std::unique_ptr<Presentation> presentation_;
   bool present_whole_ = true;
   int presented_area_ = 0;

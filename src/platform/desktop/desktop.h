@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/changed_tiles.h"
+#include "platform/drawn_tiles.h"
 #include "platform/window_scale.h"
 
 namespace vq {
@@ -49,7 +49,6 @@ const Sdl2Calls& Sdl2();
 
 // What the window shows, as the program last presented into it.
 struct Presentation {
-  ChangedTiles tiles{kScreenWidth, kScreenHeight};
   LinearScale smooth;  // full screen's enlarging
   // The framebuffer presented into: another one (the first, a new size,
   // full screen toggled) has none of the picture yet and gets all of it.

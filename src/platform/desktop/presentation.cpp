@@ -75,11 +75,11 @@ bool SmoothFullScreen() {
   return !method || strcasecmp(method, "linear") == 0;
 }
 
-// Writes what changed of the screen's picture into the window's framebuffer
-// and shows those parts: the area of the picture presented, or -1 where the
-// program cannot present by itself (another presentation, another format, a
-// window of no whole scale), which is left to SDL.
-int PresentChanged(Presentation& shown, SDL_Surface* screen, bool whole) {
+// Writes the changed parts of the screen's picture into the window's
+// framebuffer and shows them: the area of the picture presented, or -1 where
+// the program cannot present by itself (another presentation, another
+// format, a window of no whole scale), which is left to SDL.
+int PresentChanged(Presentation& shown, SDL_Surface* screen, const std::vector<PixelRect>& parts, bool whole) {
   const Sdl2Calls& sdl2 = Sdl2();
   if (!screen || !PlainFramebuffer() || !sdl2.window || !sdl2.window_surface || !sdl2.update_window_surface_rects ||
       !sdl2.window_flags || screen->w != kScreenWidth || screen->h != kScreenHeight) {
@@ -113,7 +113,8 @@ int PresentChanged(Presentation& shown, SDL_Surface* screen, bool whole) {
   }
   const uint8_t* from = static_cast<const uint8_t*>(screen->pixels);
   uint8_t* to = static_cast<uint8_t*>(out->pixels);
-  const std::vector<PixelRect>& changed = shown.tiles.Take(from, screen->pitch, whole);
+  static const std::vector<PixelRect> kWhole{PixelRect{0, 0, kScreenWidth, kScreenHeight}};
+  const std::vector<PixelRect>& changed = whole ? kWhole : parts;
   int area = 0;
   int count = 0;
   if (whole && full_screen) {
@@ -154,14 +155,22 @@ int PresentChanged(Presentation& shown, SDL_Surface* screen, bool whole) {
 SdlPlatform::~SdlPlatform() = default;
 
 void SdlPlatform::Flip() {
-  // Nothing drawn shows in a hidden window: it is not sent there either.
-  if (screen_ && !Hidden()) Present();
+  DrawPending();
+  // Nothing drawn shows in a hidden window: it is not sent there either, and
+  // the window gets the whole picture when it is shown again.
+  if (screen_ && !Hidden()) {
+    Present();
+  } else {
+    changed_.clear();
+    PresentWhole();
+  }
 }
 
 void SdlPlatform::Present() {
   const bool whole = present_whole_;
   present_whole_ = false;
-  presented_area_ = PresentChanged(*presentation_, screen_, whole);
+  presented_area_ = PresentChanged(*presentation_, screen_, changed_, whole);
+  changed_.clear();
   if (presented_area_ >= 0) return;
   SDL_Flip(screen_);
   presented_area_ = kScreenWidth * kScreenHeight;

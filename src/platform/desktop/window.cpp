@@ -30,7 +30,11 @@ void ChooseWindowScale() {
 
 }  // namespace
 
-SdlPlatform::SdlPlatform(bool convert_images) : convert_images_(convert_images) {}
+SdlPlatform::SdlPlatform(bool convert_images) : convert_images_(convert_images) {
+  // Room for every tile of the screen as its own part, and as many again
+  // for a frame whose blits are drawn in turns.
+  changed_.reserve(2 * static_cast<size_t>((kScreenWidth / kTileSize) * (kScreenHeight / kTileSize)));
+}
 
 bool SdlPlatform::StartVideo() {
   // Every pad in one standard layout, unless the player chose otherwise.
@@ -59,6 +63,7 @@ bool SdlPlatform::OpenWindow() {
   ChooseWindowScale();
   screen_ = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 0, SDL_DOUBLEBUF);
   if (!screen_) return false;
+  drawn_.Forget();  // a new screen
   presentation_ = std::make_unique<Presentation>();
   StartInput();
   return true;
