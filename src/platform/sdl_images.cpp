@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/alpha_blend.h"
+#include "platform/png_opaque.h"
 #include "platform/sdl_platform.h"
 #include "platform/sdl_shared.h"
 #include "platform/visible_parts.h"
@@ -50,11 +51,13 @@ std::vector<PixelRect> SurfaceParts(SDL_Surface* surface) {
   SDL_UnlockSurface(surface);
   return parts;
 }
-// Whether every pixel of the surface hides what it is drawn over: no alpha
-// channel, no colour key and no alpha of the whole surface.
-bool Opaque(const SDL_Surface* surface) {
-  return !surface->format->Amask && !(surface->flags & SDL_SRCCOLORKEY) &&
-         (!(surface->flags & SDL_SRCALPHA) || surface->format->alpha == SDL_ALPHA_OPAQUE);
+// Whether every pixel of the image hides what it is drawn over. An image with
+// an alpha channel may blend whatever its flags say (the browser's SDL always
+// does): its file tells whether the channel is only the target's.
+bool Opaque(const SDL_Surface* surface, const char* path) {
+  if (surface->flags & SDL_SRCCOLORKEY) return false;
+  if (surface->format->Amask) return PngOpaque(path);
+  return !(surface->flags & SDL_SRCALPHA);  // else an alpha of the whole surface
 }
 
 uint64_t g_images_loaded = 0;
@@ -77,7 +80,7 @@ Image* SdlPlatform::LoadImage(const char* path) {
     image->parts = SurfaceParts(image->surface);
     image->drawing = DrawingFor(image->surface, SDL_GetVideoSurface());
   }
-  image->opaque = Opaque(image->surface);
+  image->opaque = Opaque(image->surface, path);
   return reinterpret_cast<Image*>(image);
 }
 

@@ -20,12 +20,6 @@ EM_JS(void, TogglePageFullScreen, (), {
 
 }  // namespace
 
-SdlPlatform::SdlPlatform(bool convert_images) : convert_images_(convert_images) {
-  // Room for every tile of the screen as its own part, and as many again
-  // for a frame whose blits are drawn in turns.
-  changed_.reserve(2 * static_cast<size_t>((kScreenWidth / kTileSize) * (kScreenHeight / kTileSize)));
-}
-
 bool SdlPlatform::StartVideo() {
   // The pads with the video: emscripten's SDL looks at them on each poll
   // only when SDL was started with them.
