@@ -33,15 +33,19 @@ game_cpu() {  # game_cpu: the program's CPU over $seconds
   sleep 0.5
   cpu_percent "$pid" "$seconds"
 }
-in_game() {  # in_game <arrow row>: the title's item started, wait till it runs
-  tap_until_arrow Down "$1" || tap_until_arrow Up "$1"
+fail() { echo "$1" >&2; exit 1; }
+in_game() {  # in_game <arrow row>: the title's item started
+  tap_until_arrow Down "$1" || tap_until_arrow Up "$1" || fail "the arrow did not reach row $1"
   hold Return 0.1
 }
-to_title() {  # Escape, then Return on the end screen
-  hold Escape 0.15
-  sleep 0.5
-  hold Return 0.1
-  sleep 0.5
+to_title() {  # Escape (unless the game ended by itself), then Return on the end screen
+  look overlay >/dev/null || hold Escape 0.15
+  wait_for overlay || fail "no end screen"
+  for _ in 1 2 3; do
+    hold Return 0.1
+    wait_for title && return 0
+  done
+  fail "no title menu after the end screen"
 }
 full_screen() {  # full_screen <on|off>
   local size=1920x1080
@@ -74,8 +78,8 @@ for run in $(seq "$runs"); do
   in_game 0
   full_screen on
   report "running game, full screen" "$(game_cpu)" "$full"
+  full_screen off  # the screens are read in the window
   to_title
-  full_screen off
   in_game 2
   full_screen on
   report "Demo, full screen" "$(game_cpu)" "$full"
