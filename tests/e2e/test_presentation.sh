@@ -39,17 +39,8 @@ cover() {  # cover [WxH+X+Y]: another window over the game's (where it is, by de
   timeout 5 xdotool search --sync --name '^xmessage$' >/dev/null
   sleep 0.5
 }
-uncover() {
-  stop_process "$other"
-  xdotool windowactivate --sync "$window" 2>/dev/null || true
-}
-f_until() {  # f_until <WxH>
-  for _ in 1 2 3; do
-    hold f 0.15
-    within 5 window_is "$1" && return 0
-  done
-  return 1
-}
+uncover() { stop_process "$other" && xdotool windowactivate --sync "$window" 2>/dev/null || true; }
+f_until() { for _ in 1 2 3; do hold f 0.15 && within 5 window_is "$1" && return 0; done; return 1; }  # f_until <WxH>
 
 windowed_checks() {  # windowed_checks <scene>: its picture kept through what may lose it
   screenshot "$1"

@@ -46,80 +46,51 @@ TEST(ScaleByWholePixels, EachPixelASquare) {
 // Where full screen puts the picture, as SDL 2's logical size does: in the
 // middle, as large as its shape allows.
 TEST(FullScreenPlace, AsLargeAsItsShapeAllowsInTheMiddle) {
-  struct Case {
-    int width, height;
-    PixelRect place;
-  };
-  const Case cases[] = {{1920, 1080, {240, 0, 1440, 1080}}, {3840, 2160, {480, 0, 2880, 2160}},
-                        {1280, 1024, {0, 32, 1280, 960}},   {800, 600, {0, 0, 800, 600}},
-                        {1366, 768, {171, 0, 1024, 768}},   {640, 480, {0, 0, 640, 480}}};
-  for (const Case& c : cases) {
-    const PixelRect p = FullScreenPlace(c.width, c.height);
-    EXPECT_TRUE(p.x == c.place.x && p.y == c.place.y && p.w == c.place.w && p.h == c.place.h)
-        << c.width << "x" << c.height << ": " << p.x << "," << p.y << " " << p.w << "x" << p.h;
+  const int cases[][6] = {{1920, 1080, 240, 0, 1440, 1080}, {3840, 2160, 480, 0, 2880, 2160},
+                          {1280, 1024, 0, 32, 1280, 960},   {800, 600, 0, 0, 800, 600},
+                          {1366, 768, 171, 0, 1024, 768},   {640, 480, 0, 0, 640, 480}};
+  for (const auto& c : cases) {
+    const PixelRect p = FullScreenPlace(c[0], c[1]);
+    EXPECT_TRUE(p.x == c[2] && p.y == c[3] && p.w == c[4] && p.h == c[5]) << c[0] << "x" << c[1];
   }
 }
 
-// SDL 2 as the program finds it at run time: its linear stretch of a whole
-// surface, the one its software renderer scales a full screen with.
-struct Sdl2Stretch {
-  void* (*from_pixels)(void*, int, int, int, int, uint32_t) = nullptr;
-  int (*stretch)(void*, const void*, void*, const void*) = nullptr;
-  void (*free_surface)(void*) = nullptr;
-
-  Sdl2Stretch() {
-    void* sdl2 = dlopen("libSDL2-2.0.so.0", RTLD_NOW);
-    if (!sdl2) return;
-    from_pixels = reinterpret_cast<decltype(from_pixels)>(dlsym(sdl2, "SDL_CreateRGBSurfaceWithFormatFrom"));
-    stretch = reinterpret_cast<decltype(stretch)>(dlsym(sdl2, "SDL_SoftStretchLinear"));
-    free_surface = reinterpret_cast<decltype(free_surface)>(dlsym(sdl2, "SDL_FreeSurface"));
-  }
-  // The whole picture stretched by SDL 2, in the screen's 32-bit format.
-  bool Whole(std::vector<uint32_t>& from, int from_w, int from_h, std::vector<uint32_t>& to, int to_w, int to_h) {
-    constexpr uint32_t kRgb888 = 0x16161804;  // SDL_PIXELFORMAT_RGB888
-    void* in = from_pixels(from.data(), from_w, from_h, 32, from_w * 4, kRgb888);
-    void* out = from_pixels(to.data(), to_w, to_h, 32, to_w * 4, kRgb888);
-    const bool done = in && out && stretch(in, nullptr, out, nullptr) == 0;
-    if (in) free_surface(in);
-    if (out) free_surface(out);
-    return done;
-  }
-};
-
 // Full screen is presented in parts: each part of the output must hold the
-// very pixels SDL 2's stretch of the whole picture holds there, on the screens
-// a player may have and for parts anywhere, edges and corners too.
+// very pixels that SDL 2's linear stretch (its software renderer's for full
+// screen, found as the program finds SDL 2) gives the whole picture there, on
+// the screens a player may have and for parts anywhere, edges and corners too.
 TEST(LinearScale, EveryPartAsSdlScalesTheWhole) {
-  Sdl2Stretch sdl2;
-  if (!sdl2.from_pixels || !sdl2.stretch || !sdl2.free_surface) GTEST_SKIP() << "no SDL 2 with a linear stretch";
+  void* sdl2 = dlopen("libSDL2-2.0.so.0", RTLD_NOW);
+  auto surface = reinterpret_cast<void* (*)(void*, int, int, int, int, uint32_t)>(
+      sdl2 ? dlsym(sdl2, "SDL_CreateRGBSurfaceWithFormatFrom") : nullptr);
+  auto stretch = reinterpret_cast<int (*)(void*, const void*, void*, const void*)>(
+      sdl2 ? dlsym(sdl2, "SDL_SoftStretchLinear") : nullptr);
+  if (!surface || !stretch) GTEST_SKIP() << "no SDL 2 with a linear stretch";
+  constexpr uint32_t kRgb888 = 0x16161804;  // SDL_PIXELFORMAT_RGB888, the screen's
   std::mt19937 random(7);
   std::vector<uint32_t> picture(static_cast<size_t>(kScreenWidth * kScreenHeight));
   for (uint32_t& pixel : picture) pixel = static_cast<uint32_t>(random());
-  struct Size {
-    int w, h;
-  };
-  for (const Size out : {Size{1440, 1080}, Size{2880, 2160}, Size{1280, 960}, Size{1024, 768}, Size{640, 480}}) {
-    std::vector<uint32_t> expected(static_cast<size_t>(out.w * out.h));
-    ASSERT_TRUE(sdl2.Whole(picture, kScreenWidth, kScreenHeight, expected, out.w, out.h));
+  for (const auto& [w, h] : {std::pair{1440, 1080}, {2880, 2160}, {1280, 960}, {1024, 768}, {640, 480}}) {
+    std::vector<uint32_t> expected(static_cast<size_t>(w * h)), got(expected.size(), 0);
+    ASSERT_EQ(stretch(surface(picture.data(), kScreenWidth, kScreenHeight, 32, kScreenWidth * 4, kRgb888), nullptr,
+                      surface(expected.data(), w, h, 32, w * 4, kRgb888), nullptr),
+              0);  // the two surfaces are left to the process's end
     LinearScale scale;
-    scale.Resize(kScreenWidth, kScreenHeight, out.w, out.h);
-    std::vector<uint32_t> got(expected.size(), 0);
+    scale.Resize(kScreenWidth, kScreenHeight, w, h);
     const PixelRect parts[] = {{0, 0, 20, 20},     {780, 580, 20, 20}, {0, 580, 800, 20}, {380, 0, 40, 600},
                                {400, 300, 20, 60}, {20, 40, 1, 1},     {0, 0, 800, 600}};
     for (const PixelRect& part : parts) {
       const PixelRect reach = scale.Reach(part);
-      // The output the part reaches lies around it.
-      EXPECT_LE(reach.x, part.x * out.w / kScreenWidth);
-      EXPECT_GE(reach.x + reach.w, (part.x + part.w) * out.w / kScreenWidth);
+      EXPECT_TRUE(reach.x <= part.x * w / kScreenWidth && reach.x + reach.w >= (part.x + part.w) * w / kScreenWidth &&
+                  reach.y <= part.y * h / kScreenHeight && reach.y + reach.h >= (part.y + part.h) * h / kScreenHeight)
+          << "the output a part reaches lies around it";
       scale.Scale(reinterpret_cast<const uint8_t*>(picture.data()), kScreenWidth * 4,
-                  reinterpret_cast<uint8_t*>(got.data()), out.w * 4, reach);
+                  reinterpret_cast<uint8_t*>(got.data()), w * 4, reach);
       int off = 0;
       for (int y = reach.y; y < reach.y + reach.h; ++y) {
-        for (int x = reach.x; x < reach.x + reach.w; ++x) {
-          off += got[static_cast<size_t>(y * out.w + x)] != expected[static_cast<size_t>(y * out.w + x)];
-        }
+        for (int x = reach.x; x < reach.x + reach.w; ++x) off += got[size_t(y * w + x)] != expected[size_t(y * w + x)];
       }
-      EXPECT_EQ(off, 0) << out.w << "x" << out.h << ", the part at " << part.x << "," << part.y;
+      EXPECT_EQ(off, 0) << w << "x" << h << ", the part at " << part.x << "," << part.y;
     }
   }
 }
