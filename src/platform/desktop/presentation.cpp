@@ -113,6 +113,8 @@ int PresentChanged(Presentation& shown, SDL_Surface* screen, const std::vector<P
   }
   const uint8_t* from = static_cast<const uint8_t*>(screen->pixels);
   uint8_t* to = static_cast<uint8_t*>(out->pixels);
+  // More parts than rectangles to hand over (a frame drawn in turns): all.
+  if (parts.size() >= shown.rects.size()) whole = true;
   static const std::vector<PixelRect> kWhole{PixelRect{0, 0, kScreenWidth, kScreenHeight}};
   const std::vector<PixelRect>& changed = whole ? kWhole : parts;
   int area = 0;
