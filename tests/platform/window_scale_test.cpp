@@ -65,16 +65,20 @@ TEST(LinearScale, EveryPartAsSdlScalesTheWhole) {
       sdl2 ? dlsym(sdl2, "SDL_CreateRGBSurfaceWithFormatFrom") : nullptr);
   auto stretch = reinterpret_cast<int (*)(void*, const void*, void*, const void*)>(
       sdl2 ? dlsym(sdl2, "SDL_SoftStretchLinear") : nullptr);
-  if (!surface || !stretch) GTEST_SKIP() << "no SDL 2 with a linear stretch";
+  auto free_surface = reinterpret_cast<void (*)(void*)>(sdl2 ? dlsym(sdl2, "SDL_FreeSurface") : nullptr);
+  if (!surface || !stretch || !free_surface) GTEST_SKIP() << "no SDL 2 with a linear stretch";
   constexpr uint32_t kRgb888 = 0x16161804;  // SDL_PIXELFORMAT_RGB888, the screen's
   std::mt19937 random(7);
   std::vector<uint32_t> picture(static_cast<size_t>(kScreenWidth * kScreenHeight));
   for (uint32_t& pixel : picture) pixel = static_cast<uint32_t>(random());
   for (const auto& [w, h] : {std::pair{1440, 1080}, {2880, 2160}, {1280, 960}, {1024, 768}, {640, 480}}) {
     std::vector<uint32_t> expected(static_cast<size_t>(w * h)), got(expected.size(), 0);
-    ASSERT_EQ(stretch(surface(picture.data(), kScreenWidth, kScreenHeight, 32, kScreenWidth * 4, kRgb888), nullptr,
-                      surface(expected.data(), w, h, 32, w * 4, kRgb888), nullptr),
-              0);  // the two surfaces are left to the process's end
+    void* in = surface(picture.data(), kScreenWidth, kScreenHeight, 32, kScreenWidth * 4, kRgb888);
+    void* out = surface(expected.data(), w, h, 32, w * 4, kRgb888);
+    const int stretched = stretch(in, nullptr, out, nullptr);
+    free_surface(in);
+    free_surface(out);
+    ASSERT_EQ(stretched, 0);
     LinearScale scale;
     scale.Resize(kScreenWidth, kScreenHeight, w, h);
     const PixelRect parts[] = {{0, 0, 20, 20},     {780, 580, 20, 20}, {0, 580, 800, 20}, {380, 0, 40, 600},
