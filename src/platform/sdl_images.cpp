@@ -9,17 +9,22 @@
 #include <vector>
 
 #include "platform/alpha_blend.h"
+#include "platform/png_opaque.h"
 #include "platform/sdl_platform.h"
 #include "platform/sdl_shared.h"
 #include "platform/visible_parts.h"
 
 namespace vq {
 
-// A loaded image: its surface, the parts of it that blits draw, and how.
+// A loaded image: its surface, the parts of it that blits draw, and how;
+// its number, which no other image gets (an image loaded where a freed one
+// was is still another), and whether it hides what lies below it.
 struct SdlImage {
   SDL_Surface* surface;
   std::vector<PixelRect> parts;
   Drawing drawing;
+  uint64_t serial;
+  bool opaque;
 };
 
 namespace {
@@ -46,12 +51,23 @@ std::vector<PixelRect> SurfaceParts(SDL_Surface* surface) {
   SDL_UnlockSurface(surface);
   return parts;
 }
+// Whether every pixel of the image hides what it is drawn over. An image with
+// an alpha channel may blend whatever its flags say (the browser's SDL always
+// does): its file tells whether the channel is only the target's.
+bool Opaque(const SDL_Surface* surface, const char* path) {
+  if (surface->flags & SDL_SRCCOLORKEY) return false;
+  if (surface->format->Amask) return PngOpaque(path);
+  return !(surface->flags & SDL_SRCALPHA);  // else an alpha of the whole surface
+}
+
+uint64_t g_images_loaded = 0;
+
 }  // namespace
 
 Image* SdlPlatform::LoadImage(const char* path) {
   SDL_Surface* loaded = IMG_Load(path);
   if (!loaded) return nullptr;
-  auto* image = new SdlImage{loaded, {PixelRect{0, 0, loaded->w, loaded->h}}, Drawing::Sdl};
+  auto* image = new SdlImage{loaded, {PixelRect{0, 0, loaded->w, loaded->h}}, Drawing::Sdl, ++g_images_loaded, false};
   if (convert_images_ && SDL_GetVideoSurface()) {
     // In the screen's format where the target converts images.
     SDL_Surface* converted = ConvertForScreen(loaded);
@@ -64,11 +80,14 @@ Image* SdlPlatform::LoadImage(const char* path) {
     image->parts = SurfaceParts(image->surface);
     image->drawing = DrawingFor(image->surface, SDL_GetVideoSurface());
   }
+  image->opaque = Opaque(image->surface, path);
   return reinterpret_cast<Image*>(image);
 }
 
 void SdlPlatform::FreeImage(Image* image) {
   if (!image) return;
+  // Blits of it still to be drawn are drawn while it is there.
+  if (!drawn_.Blits().empty()) DrawPending();
   SdlImage* sdl_image = AsSdlImage(image);
   SDL_FreeSurface(sdl_image->surface);
   delete sdl_image;
@@ -123,9 +142,39 @@ void SdlPlatform::BlitClipped(const SdlImage& image, int sx, int sy, int w, int 
   h = std::min(h, surface->h - sy);
   ClipStart(x, w, sx);
   ClipStart(y, h, sy);
-  w = std::min(w, screen_->w - x);
-  h = std::min(h, screen_->h - y);
+  w = std::min(w, std::min(screen_->w, kScreenWidth) - x);
+  h = std::min(h, std::min(screen_->h, kScreenHeight) - y);
   if (w <= 0 || h <= 0) return;
+  const TileBlit blit{&image, image.serial, image.opaque, sx, sy, w, h, x, y};
+  if (drawn_.Add(blit)) return;
+  DrawPending();  // no room left: the blits so far first
+  drawn_.Add(blit);
+}
+
+void SdlPlatform::DrawPending() {
+  if (!screen_) return;
+  const std::vector<PixelRect>& parts = drawn_.Resolve();
+  if (changed_.size() + parts.size() > changed_.capacity()) {
+    changed_.clear();
+    present_whole_ = true;
+  }
+  for (const PixelRect& part : parts) {
+    changed_.push_back(part);
+    // Each blit clipped to the part, in the order they came.
+    for (const TileBlit& blit : drawn_.Blits()) {
+      const int left = std::max(part.x, blit.x), top = std::max(part.y, blit.y);
+      const int right = std::min(part.x + part.w, blit.x + blit.w);
+      const int bottom = std::min(part.y + part.h, blit.y + blit.h);
+      if (left >= right || top >= bottom) continue;
+      DrawOnScreen(*static_cast<const SdlImage*>(blit.image), blit.sx + left - blit.x, blit.sy + top - blit.y,
+                   right - left, bottom - top, left, top);
+    }
+  }
+  drawn_.Drawn();
+}
+
+void SdlPlatform::DrawOnScreen(const SdlImage& image, int sx, int sy, int w, int h, int x, int y) {
+  SDL_Surface* surface = image.surface;
   if (image.drawing != Drawing::Sdl && !SDL_MUSTLOCK(screen_) && !SDL_MUSTLOCK(surface)) {
     const Uint8* from = static_cast<const Uint8*>(surface->pixels) + sy * surface->pitch + sx * 4;
     Uint8* to = static_cast<Uint8*>(screen_->pixels) + y * screen_->pitch + x * 4;
@@ -144,6 +193,7 @@ void SdlPlatform::BlitClipped(const SdlImage& image, int sx, int sy, int w, int 
 }
 
 bool SdlPlatform::VisitScreenRows(const std::function<void(const uint8_t* row, int bytes)>& visit) {
+  DrawPending();
   if (!screen_ || SDL_LockSurface(screen_) != 0) return false;
   const int row_bytes = screen_->w * screen_->format->BytesPerPixel;
   for (int y = 0; y < screen_->h; ++y)

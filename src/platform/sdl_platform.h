@@ -8,10 +8,14 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <vector>
 
+#include "platform/drawn_tiles.h"
 #include "platform/pad_input.h"
 #include "platform/platform.h"
+#include "platform/visible_parts.h"
+#include "platform/window_scale.h"
 
 struct SDL_Surface;
 struct _Mix_Music;
@@ -20,6 +24,7 @@ struct _SDL_Joystick;
 namespace vq {
 
 struct SdlImage;
+struct Presentation;  // each target's own, in its presentation.cpp
 
 // The exit handler that main registers with atexit; its only action is
 // SDL_Quit().
@@ -37,11 +42,16 @@ void LetGoOfStoredFiles();
 
 class SdlPlatform : public Platform {
  public:
+  // The most blits noted before they are drawn: a frame of the game draws
+  // a few hundred; a frame of more draws them in turns.
+  static constexpr size_t kMostBlits = 4096;
+
   // With convert_images, every loaded image is converted to the screen's
   // pixel format and its blits skip the parts that are fully transparent
   // (same pixels, much faster blits); without, images keep the format they
   // were stored in and are blitted whole (the benchmark compares both).
-  explicit SdlPlatform(bool convert_images = true) : convert_images_(convert_images) {}
+  explicit SdlPlatform(bool convert_images = true);
+  ~SdlPlatform() override;
 
   // Opening, in this order: StartVideo, then register ShutdownSdl with atexit,
   // then OpenWindow. Each returns false on failure; LastError() says why.
@@ -74,6 +84,9 @@ class SdlPlatform : public Platform {
   // Calls visit with the bytes of each row of the screen as the last drawing
   // left it, top to bottom; false without a window.
   bool VisitScreenRows(const std::function<void(const uint8_t* row, int bytes)>& visit);
+  // How much of the picture the last Flip presented, in picture pixels: 0
+  // when nothing had changed, 800x600 when it was presented whole.
+  int PresentedArea() const { return presented_area_; }
   void ToggleFullScreen() override;
   bool OpenAudio() override;
   const char* LastError() override;
@@ -86,15 +99,32 @@ class SdlPlatform : public Platform {
   // The input's part of opening the window: the mouse ignored, keys, pads and
   // the window's focus noted as they come in.
   void StartInput();
-  // Shows the screen's picture in the window as the target does.
+  // Draws the blits noted since the last time where they change the
+  // screen's picture (see DrawnTiles), and adds those parts to changed_.
+  void DrawPending();
+  // Shows in the window what changed of the screen's picture since it was
+  // last presented (changed_, then emptied), or all of it after
+  // PresentWhole.
   void Present();
+  // The next Present shows the whole picture: the window may have lost what
+  // it showed (shown again, resized, full screen toggled, focus back).
+  void PresentWhole() { present_whole_ = true; }
   void FreeStoppedMusic();
-  // Draws the source rectangle of the image at (x, y), clipped to the image
-  // and the screen.
+  // Notes the blit of the source rectangle of the image at (x, y), clipped
+  // to the image and the screen, for DrawPending.
   void BlitClipped(const SdlImage& image, int sx, int sy, int w, int h, int x, int y);
+  // Draws the source rectangle (inside the image and the screen) at (x, y).
+  void DrawOnScreen(const SdlImage& image, int sx, int sy, int w, int h, int x, int y);
 
   bool convert_images_;
   SDL_Surface* screen_ = nullptr;
+  // The blits of the frame, drawn at its Flip where they change the picture.
+  DrawnTiles drawn_{kScreenWidth, kScreenHeight, kMostBlits};
+  // The parts of the screen's picture drawn anew since the last Present.
+  std::vector<PixelRect> changed_;
+  std::unique_ptr<Presentation> presentation_;
+  bool present_whole_ = true;
+  int presented_area_ = 0;
   bool audio_open_ = false;
   uint32_t events_taken_at_ = 0;  // ticks of the last SDL_PumpEvents
   KeyInput input_;

@@ -4,7 +4,8 @@
 // a running game takes over the given seconds: of the page's main thread,
 // where the program runs, of its renderer process (the page's drawing and
 // compositing too) and of every chromium process together, as chromium
-// itself counts them.
+// itself counts them; then the same while the game is paused and draws
+// nothing, the page's own floor.
 // Usage: node web_page.mjs <dist/web> <loads> <seconds>
 import { launch, picture, serve } from "../browser/chromium.mjs";
 
@@ -54,15 +55,27 @@ try {
   await metrics.send("Performance.enable");
   const main = async () =>
     (await metrics.send("Performance.getMetrics")).metrics.find((m) => m.name === "TaskDuration").value;
-  const [start, main_start] = [await cpu(), await main()];
-  await sleep(seconds * 1000);
-  const [end, main_end] = [await cpu(), await main()];
+  // The CPU over the given seconds, as "main thread x%, renderer y%, ...".
+  const measure = async () => {
+    const [start, main_start] = [await cpu(), await main()];
+    await sleep(seconds * 1000);
+    const [end, main_end] = [await cpu(), await main()];
+    const used = (type) => end.filter((p) => !type || p.type === type).reduce((sum, p) => sum + p.cpuTime, 0) -
+                           start.filter((p) => !type || p.type === type).reduce((sum, p) => sum + p.cpuTime, 0);
+    const share = (s) => ((100 * s) / seconds).toFixed(1);
+    return `main thread ${share(main_end - main_start)}%, renderer ${share(used("renderer"))}%, ` +
+           `all of chromium ${share(used())}% of one core over ${seconds} s`;
+  };
+  const running = await measure();
   const ran = (await picture(page)) !== before;
-  const used = (type) => end.filter((p) => !type || p.type === type).reduce((sum, p) => sum + p.cpuTime, 0) -
-                         start.filter((p) => !type || p.type === type).reduce((sum, p) => sum + p.cpuTime, 0);
-  const share = (s) => ((100 * s) / seconds).toFixed(1);
-  console.log(`running game in the page${ran ? "" : " (IT DID NOT RUN)"}: main thread ${share(main_end - main_start)}%, ` +
-              `renderer ${share(used("renderer"))}%, all of chromium ${share(used())}% of one core over ${seconds} s`);
+  console.log(`running game in the page${ran ? "" : " (IT DID NOT RUN)"}: ${running}`);
+  // The page's floor: the same game paused draws nothing, and only looks at
+  // the keys.
+  await page.keyboard.down("Enter");
+  await sleep(300);
+  await page.keyboard.up("Enter");
+  await sleep(500);
+  console.log(`paused game in the page: ${await measure()}`);
 } finally {
   await chromium.close();
   server.close();

@@ -35,6 +35,7 @@ bool SdlPlatform::OpenWindow() {
   SDL_WM_SetCaption("Velquadro", nullptr);
   screen_ = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32, 0);
   if (!screen_) return false;
+  drawn_.Forget();  // a new screen
   StartInput();
   return true;
 }

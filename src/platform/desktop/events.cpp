@@ -27,7 +27,9 @@ int NoteInput(const SDL_Event* event) {
     case SDL_KEYDOWN: NoteKeyDown(event->key.keysym.sym, *g_input); return 1;
     case SDL_ACTIVEEVENT:
       if (!event->active.gain && (event->active.state & (SDL_APPINPUTFOCUS | SDL_APPACTIVE))) NoteFocusLoss();
-      if (event->active.gain && (event->active.state & SDL_APPACTIVE)) g_exposed = true;
+      // Shown again, or the focus back: a window system may have dropped
+      // what the window showed meanwhile.
+      if (event->active.gain && (event->active.state & (SDL_APPACTIVE | SDL_APPINPUTFOCUS))) g_exposed = true;
       return 1;
     case SDL_VIDEOEXPOSE: g_exposed = true; return 1;
   }
@@ -75,9 +77,10 @@ bool SdlPlatform::PollEvent(EventType* record) {
     events_taken_at_ = now;
   }
   // Nothing drawn while the window was hidden reached it, and a window shown
-  // again may have lost its picture: the last one is shown anew.
+  // again may have lost its picture: the last one is shown anew, whole.
   if (g_exposed && !Hidden()) {
     g_exposed = false;
+    PresentWhole();
     Present();
   }
   if (QuitSignalCame()) {

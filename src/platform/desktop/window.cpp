@@ -57,6 +57,8 @@ bool SdlPlatform::OpenWindow() {
   ChooseWindowScale();
   screen_ = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 0, SDL_DOUBLEBUF);
   if (!screen_) return false;
+  drawn_.Forget();  // a new screen
+  presentation_ = std::make_unique<Presentation>();
   StartInput();
   return true;
 }
@@ -65,6 +67,7 @@ void SdlPlatform::ToggleFullScreen() {
   if (!screen_) return;
   SDL_WM_ToggleFullScreen(screen_);
   screen_ = SDL_GetVideoSurface();
+  PresentWhole();
 }
 
 bool SdlPlatform::Hidden() { return screen_ && !(SDL_GetAppState() & SDL_APPACTIVE); }
