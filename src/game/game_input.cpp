@@ -62,7 +62,9 @@ FrameInput GatherFrameInput(Platform& platform, const GameState& state) {
   if (PauseDue(state, input)) {
     platform.Delay(kPauseMs);
     input.paused = true;
+    platform.ShowActivity(Activity::Paused);
     input.pause_event = WaitForReturn(platform);
+    platform.ShowActivity(Activity::Playing);
   }
   return input;
 }

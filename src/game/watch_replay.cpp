@@ -36,7 +36,10 @@ bool WatchKeys(Platform& platform, ScreenWait& wait, GameState& state, uint32_t&
   if (wait.Pressed(Key::Return)) {
     const uint32_t from = platform.Ticks();
     platform.Delay(kPauseMs);
-    if (WaitForReturn(platform) == EventType::Quit) {
+    platform.ShowActivity(Activity::WatchPaused);
+    const EventType ended = WaitForReturn(platform);
+    platform.ShowActivity(Activity::Watching);
+    if (ended == EventType::Quit) {
       state.window_closed = true;
       return false;
     }
@@ -56,6 +59,7 @@ int32_t WatchReplay(Platform& platform, const Replay& replay) {
   // is no press here.
   ScreenWait wait(platform, WaitKeys{true, resources.music_available ? resources.music : nullptr});
   wait.ForgetPresses();
+  platform.ShowActivity(Activity::Watching);
   uint32_t paused_for = 0;
   bool watching = true;
   const uint32_t watch_start = platform.Ticks();
@@ -85,6 +89,7 @@ int32_t WatchReplay(Platform& platform, const Replay& replay) {
   // The place belonged to the game when it was played: the watch tells the
   // score alone.
   const EndResult told{state.field.score, 0, false};
+  platform.ShowActivity(Activity::Other);
   const int32_t result = ShowEndScreen(platform, resources.images, state, &told);
   GiveBackGameResources(platform, resources, state);
   return result;

@@ -49,6 +49,7 @@ class FakePlatform : public Platform {
   std::array<bool, static_cast<int>(Key::Count)> keys{};  // held keys
   std::deque<EventType> events;                      // pending events; once a Quit is taken, every poll reports Quit
   std::deque<std::string> opened_replays;            // replays opened from outside, by path
+  Activity activity = Activity::Other;               // as the game last showed it
   std::set<std::string> missing;                     // paths that fail to load
   std::map<std::string, std::pair<int, int>> sizes;  // image sizes by path
   bool audio_ok = true;
@@ -123,6 +124,7 @@ class FakePlatform : public Platform {
     opened_replays.pop_front();
     return true;
   }
+  void ShowActivity(Activity shown) override { activity = shown; }
   Image* LoadImage(const char* path) override;
   void FreeImage(Image* image) override;
   int ImageWidth(const Image* image) override { return image->width; }

@@ -38,6 +38,12 @@ enum class Key : int {
 // tenth of a second to notice a key, a signal or the window shown again.
 constexpr uint32_t kHiddenWaitMs = 100;
 
+// What the player is doing, for a target that shows more than the picture:
+// the browser's page offers the touch controls of a game while one runs
+// (played, the demo, or a replay watched) and those of the menus otherwise,
+// and keeps a phone's screen awake only while a game runs, not in a pause.
+enum class Activity : int { Other, Paused, Watching, WatchPaused, Playing };
+
 struct Image;  // defined by each implementation
 struct Music;  // defined by each implementation
 
@@ -82,6 +88,10 @@ class Platform {
   // asked (the browser's page takes a file from its file input or a drop):
   // true with the path to read it from. The desktop has none.
   virtual bool TakeOpenedReplay(std::string* path) = 0;
+  // A game begun, paused, going on or ended (Other): the browser's page lays
+  // out its controls and holds the screen awake by it; the desktop's window
+  // shows the picture alone.
+  virtual void ShowActivity(Activity activity) = 0;
 
   // Images, converted to the screen's format when loaded. LoadImage returns
   // nullptr when the file cannot be loaded.

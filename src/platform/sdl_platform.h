@@ -59,6 +59,7 @@ class SdlPlatform : public Platform {
   bool TakeAnyPress() override;
   void FindPads() override;
   bool TakeOpenedReplay(std::string* path) override;
+  void ShowActivity(Activity activity) override;
   Image* LoadImage(const char* path) override;
   void FreeImage(Image* image) override;
   int ImageWidth(const Image* image) override;

@@ -97,6 +97,12 @@ EM_JS(int, TakePageReplay, (char* path, int size), {
   return 1;
 });
 
+// The page lays out its touch controls and holds the screen awake by what
+// the player is doing (touch.js).
+EM_JS(void, ShowPageActivity, (int activity), {
+  if (Module["showActivity"]) Module["showActivity"](activity);
+});
+
 }  // namespace
 
 int PadButtonOf(int sdl_button) { return BrowserPadButton(sdl_button); }
@@ -107,6 +113,8 @@ bool SdlPlatform::TakeOpenedReplay(std::string* path) {
   *path = opened;
   return true;
 }
+
+void SdlPlatform::ShowActivity(Activity activity) { ShowPageActivity(static_cast<int>(activity)); }
 
 const Uint8* KeyboardState() { return SDL_GetKeyboardState(nullptr); }
 

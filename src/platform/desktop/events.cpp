@@ -102,6 +102,8 @@ void SdlPlatform::StartInput() {
 // the command line (--replay).
 bool SdlPlatform::TakeOpenedReplay(std::string*) { return false; }
 
+void SdlPlatform::ShowActivity(Activity) {}
+
 bool SdlPlatform::TakeFocusLoss() {
   const bool lost = g_focus_lost;
   g_focus_lost = false;
