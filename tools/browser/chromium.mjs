@@ -9,7 +9,8 @@ import os from "node:os";
 import path from "node:path";
 import puppeteer from "puppeteer-core";
 
-const TYPES = { ".html": "text/html", ".js": "text/javascript", ".wasm": "application/wasm", ".png": "image/png" };
+const TYPES = { ".html": "text/html", ".js": "text/javascript", ".wasm": "application/wasm", ".png": "image/png",
+                ".css": "text/css", ".webmanifest": "application/manifest+json" };
 
 // Serves the folder on a free port of 127.0.0.1; returns the server and its
 // address. Every file is read anew, as a host would after a new build.
