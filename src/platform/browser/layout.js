@@ -16,11 +16,11 @@
   var screen = document.getElementById("screen");
   var canvas = document.getElementById("canvas");
 
-  // The controls' room, in CSS pixels, as touch.css lays them out: three
-  // rows or columns of buttons of 56 with gaps of 8 and the page's gap of 8;
-  // portrait takes them and the bar's row of 48 below the canvas, landscape
-  // takes them on each side of it.
-  var kControls = 3 * 56 + 4 * 8 + 8;
+  // The controls' room, in CSS pixels, as touch.css lays them out at their
+  // least: three rows or columns of buttons of 48 with gaps of 6, a padding
+  // of 4 and the page's gap of 8; portrait takes them and the bar's row of
+  // 48 below the canvas, landscape takes them on each side of it.
+  var kControls = 3 * 48 + 2 * 6 + 2 * 4 + 8;
   var kBar = 48 + 4 + 8;
 
   function hasTouch() {
