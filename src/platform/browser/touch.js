@@ -148,6 +148,8 @@
     }
     lift(name, button.dataset.kind);
   }
+  document.addEventListener("pointerup", end);
+  document.addEventListener("pointercancel", end);
   // A long press anywhere on the page opens no menu.
   document.addEventListener("contextmenu", function (event) { event.preventDefault(); });
 
