@@ -139,19 +139,20 @@ try {
   await laidOut("portrait game", "phone-portrait-game.png");
   // One thumb holds Repeat while the other holds Right: both keys are down
   // for the game, and each goes up with its own finger.
+  // The keys are the game's once it has polled for them: each is waited for.
+  const held = () => page.evaluate(() => Object.values(SDL.keyboardMap).sort((a, b) => a - b).join(","));
+  const holding = async (keys) => (await until(async () => (await held()) === keys, 1000)) && keys;
   await down(1, "Repeat (hold)");
   await sleep(50);
   await down(2, "Right");
-  await sleep(150);
-  const held = () => page.evaluate(() => Object.values(SDL.keyboardMap).sort((a, b) => a - b).join(","));
-  const both = await held();
+  const both = (await holding("17,39")) || (await held());
+  await sleep(100);
   await up(2);
-  await sleep(50);
-  const repeatOnly = await held();
+  const repeatOnly = (await holding("17")) || (await held());
   await up(1);
-  await sleep(50);
-  check(`two fingers: Repeat and Right held together (keys ${both}), Right let go alone (${repeatOnly}), then none (${await held()})`,
-        both === "17,39" && repeatOnly === "17" && (await held()) === "");
+  const none = (await holding("")) === "" ? "" : await held();
+  check(`two fingers: Repeat and Right held together (keys ${both}), Right let go alone (${repeatOnly}), then none (${none})`,
+        both === "17,39" && repeatOnly === "17" && none === "");
   for (const name of ["Left", "Turn clockwise", "Turn anticlockwise", "Drop", "Right", "Drop"]) {
     await tap(name);
     await sleep(250);
