@@ -7,7 +7,8 @@
 // dropped, paused and ended by touch alone, with the screen kept awake
 // while it runs, which --verify plays to the result the page told; the page
 // installable, and after one visit fetching nothing and playing offline; a
-// desktop without touch showing no control, the game as large as fits.
+// desktop without touch showing no control, the game as large as fits; a
+// new build taking over on the visit after the one that found it.
 // Usage: node phone_test.mjs <folder of native.png, native_down.png; shots go there> <dist/web> <velquadro>
 import { execFileSync } from "node:child_process";
 import fs from "node:fs";
@@ -31,7 +32,10 @@ const PHONE = { width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, h
 const PHONE_LANDSCAPE = { ...PHONE, width: 844, height: 390, isLandscape: true };
 const TABLET = { width: 820, height: 1180, deviceScaleFactor: 2, isMobile: true, hasTouch: true };
 
-const { server, url } = await serve(dist);
+// A copy of the build, which becomes a new build at the end.
+const web = path.join(shots, "web");
+fs.cpSync(dist, web, { recursive: true });
+const { server, url } = await serve(web);
 const chromium = await launch();
 try {
   let page = await chromium.browser.newPage();
@@ -261,6 +265,26 @@ try {
           seen.controls === 0 && Math.abs(width - want) < 2 && left >= 0 && top >= 0 && top + height <= seen.bar + 0.5);
     await page.close();
   }
+
+  // A new build on the host: a visit plays on the kept one while the browser
+  // keeps the new one beside it; the next visit is wholly on the new one,
+  // and the old one is gone.
+  const change = (file, from, to) => fs.writeFileSync(path.join(web, file), fs.readFileSync(path.join(web, file), "utf8").replace(from, to));
+  change("service_worker.js", /var BUILD = "([^"]*)"/, 'var BUILD = "$1-next"');
+  change("index.html", "<title>", '<meta name="build" content="next">\n<title>');
+  const visit = async (until_) => {
+    page = await chromium.browser.newPage();
+    await page.goto(url);
+    await until(() => until_().catch(() => false), 15000);  // the page may start anew meanwhile
+    const seen = await page.evaluate(async () => [document.querySelector('meta[name="build"]') ? "new" : "kept",
+                                                  (await caches.keys()).join(" ")]);
+    await page.close();
+    return seen;
+  };
+  const found = await visit(() => page.evaluate(async () => (await caches.keys()).length === 2));
+  const next = await visit(() => page.evaluate(() => !!document.querySelector('meta[name="build"]')));
+  check(`a new build: the visit that finds it plays the kept one (${found.join(", ")}), the next the new one alone ` +
+        `(${next.join(", ")})`, found[0] === "kept" && next[0] === "new" && /-next$/.test(next[1]) && !/ /.test(next[1]));
 }
 finally {
   await chromium.close();

@@ -1,24 +1,18 @@
 // The page kept for play without the network (service_worker.js, which
 // tools/web builds with the build's own name): after one visit every file of
-// the page comes from the browser's keeping. A new build, once the browser
-// has found and kept it in the background, takes over on the next visit:
-// the page then starts anew on it, before the game has begun, so that no
-// visit runs one build's page with another's program.
+// the page comes from the browser's keeping. The browser asks the host for
+// the worker alone, to learn of a new build, which it then keeps in the
+// background while this visit plays on; the next visit finds it waiting and
+// starts anew on it at once, before the game has begun, so that no visit
+// runs one build's page with another's program.
 "use strict";
 (function () {
   if (!("serviceWorker" in navigator)) return;
-  var starting = true;
-  // Long enough for a kept build to take over while the title is still the
-  // first picture; after that a newer build waits for the next visit.
-  setTimeout(function () { starting = false; }, 3000);
   navigator.serviceWorker.register("service_worker.js").then(function (registration) {
-    if (registration.waiting && navigator.serviceWorker.controller) {
-      navigator.serviceWorker.addEventListener("controllerchange", function () {
-        if (starting) location.reload();
-      });
-      registration.waiting.postMessage("take over");
-    }
+    if (!registration.waiting || !navigator.serviceWorker.controller) return;
+    navigator.serviceWorker.addEventListener("controllerchange", function () { location.reload(); });
+    registration.waiting.postMessage("take over");
   }, function (error) {
-    console.warn("velquadro: the page will not play without the network (" + error.message + ")");
+    console.warn("velquadro: the page is not kept for play offline (" + error.message + ")");
   });
 })();
