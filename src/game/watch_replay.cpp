@@ -89,8 +89,8 @@ int32_t WatchReplay(Platform& platform, const Replay& replay) {
   // The place belonged to the game when it was played: the watch tells the
   // score alone.
   const EndResult told{state.field.score, 0, false};
-  platform.ShowActivity(Activity::Other);
   const int32_t result = ShowEndScreen(platform, resources.images, state, &told);
+  platform.ShowActivity(Activity::Other);
   GiveBackGameResources(platform, resources, state);
   return result;
 }

@@ -132,7 +132,8 @@ TEST_F(ReplayTest, TheWatcherPausesSwitchesAndEnds) {
   EXPECT_EQ(WatchReplay(watch, replay), kBackToMenu);
   EXPECT_EQ(told[0], Activity::Watching);
   EXPECT_EQ(told[1], Activity::WatchPaused);
-  EXPECT_EQ(told[2], Activity::Other);
+  EXPECT_EQ(told[2], Activity::Watching);  // the end screen is still the watch's
+  EXPECT_EQ(watch.activity, Activity::Other);
   EXPECT_EQ(watch.fullscreen_toggles, 1);
   EXPECT_EQ(std::count(watch.audio_calls.begin(), watch.audio_calls.end(), "play"), 1);
   ASSERT_EQ(shown.frames.size(), 61u);  // 60 frames and the end screen

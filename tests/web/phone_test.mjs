@@ -124,6 +124,15 @@ try {
 
   check("the phone's page shows the native title", await shows("native.png", 20000));
   await laidOut("portrait title", "phone-portrait-title.png");
+  // No zoom by pinch or double tap, no selection, no menu on a long press.
+  const manners = await page.evaluate(() => {
+    const style = getComputedStyle(document.body);
+    const held = new MouseEvent("contextmenu", { bubbles: true, cancelable: true });
+    document.querySelector(".touch-key").dispatchEvent(held);
+    return [style.touchAction, style.userSelect, held.defaultPrevented, document.querySelector('meta[name="viewport"]').content];
+  });
+  check(`the page neither zooms, selects nor opens a menu on a long press (${JSON.stringify(manners)})`,
+        manners[0] === "none" && manners[1] === "none" && manners[2] && /user-scalable=no/.test(manners[3]));
   await tap("Down");
   check(`a tap of 20 ms on Down moves the arrow to Time attack as the key does ` +
         `(${await shows("native_down.png", 2000), await differing("native_down.png")} pixels off the native title there)`,
