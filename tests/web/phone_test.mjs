@@ -181,6 +181,15 @@ try {
   await sleep(600);
   check("a tap on Go on goes on with the game, the screen kept awake again", (await picture(page)) !== paused && (await awake()) === 1);
 
+  // Music: the browser lets the page start it on a touch's end.
+  const music = () => page.evaluate(() => (SDL.music.audio ? SDL.music.audio.currentTime : -1));
+  await tap("Music");
+  const started = await until(async () => (await music()) > 0, 2000);
+  await sleep(400);  // M acts once a frame has seen it up again, as with the key
+  await tap("Music");
+  check(`a tap on Music plays the music (${started ? "playing" : "silent"}), another stops it`,
+        started && (await until(async () => (await music()) === -1, 2000)));
+
   // Turned to landscape, the game runs on, laid out anew.
   await page.setViewport(PHONE_LANDSCAPE);
   await sleep(300);
