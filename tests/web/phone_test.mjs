@@ -299,7 +299,7 @@ try {
     await page.close();
     return seen;
   };
-  const found = await visit(() => page.evaluate(async () => (await caches.keys()).length === 2));
+  const found = await visit(() => page.evaluate(async () => !!(await navigator.serviceWorker.getRegistration()).waiting));
   const next = await visit(() => page.evaluate(() => !!document.querySelector('meta[name="build"]')));
   check(`a new build: the visit that finds it plays the kept one (${found.join(", ")}), the next the new one alone ` +
         `(${next.join(", ")})`, found[0] === "kept" && next[0] === "new" && /-next$/.test(next[1]) && !/ /.test(next[1]));
