@@ -388,14 +388,7 @@ TEST_F(PlayGameTest, FocusLossPausesTheGameUntilReturn) {
   GameRun run;
   run.press_return_at_end = false;
   uint32_t lost_at = 0;
-  // What the page was told before the pause, in it, after it and on the end
-  // screen: its controls and the screen kept awake follow it.
-  Activity told[4] = {};
   run.fake.on_poll = [&](FakePlatform& f) {
-    if (!lost_at) told[0] = f.activity;
-    if (lost_at && f.now >= lost_at + 1000 && f.now < lost_at + 2000) told[1] = f.activity;
-    if (lost_at && f.now >= lost_at + 3000 && !run.end_flip) told[2] = f.activity;
-    if (run.end_flip) told[3] = f.activity;
     const bool held = (lost_at && f.now >= lost_at + 2000 && f.now < lost_at + 2400) || run.end_flip;
     held ? f.Press(Key::Return) : f.Release(Key::Return);
   };
@@ -407,8 +400,6 @@ TEST_F(PlayGameTest, FocusLossPausesTheGameUntilReturn) {
   EXPECT_EQ(run.LongDelaysUpTo(60), 1);  // one pause, at frame 7, not a multiple of 3
   EXPECT_EQ(run.LongDelaysUpTo(6), 0);
   EXPECT_GE(run.shown[6].now, lost_at + 2000);  // frame 7 drawn only after Return
-  const Activity want[4] = {Activity::Playing, Activity::Paused, Activity::Playing, Activity::Other};
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(told[i], want[i]) << "moment " << i;
 }
 
 // Escape ends the game after its frame has run in full: the gravity step of

@@ -2,16 +2,17 @@
 // tools/web builds with the build's own name): after one visit every file of
 // the page comes from the browser's keeping. The browser asks the host for
 // the worker alone, to learn of a new build, which it then keeps in the
-// background while this visit plays on; the next visit finds it waiting and
-// starts anew on it at once, before the game has begun, so that no visit
-// runs one build's page with another's program.
+// background while this visit plays on. The next visit finds it waiting, or
+// just taking over, and starts anew on it before the program runs, so that
+// no visit runs one build's page with another's program.
 "use strict";
 (function () {
   if (!("serviceWorker" in navigator)) return;
+  navigator.serviceWorker.addEventListener("controllerchange", function () {
+    if (!window.Module || !Module.calledRun) location.reload();
+  });
   navigator.serviceWorker.register("service_worker.js").then(function (registration) {
-    if (!registration.waiting || !navigator.serviceWorker.controller) return;
-    navigator.serviceWorker.addEventListener("controllerchange", function () { location.reload(); });
-    registration.waiting.postMessage("take over");
+    if (registration.waiting && navigator.serviceWorker.controller) registration.waiting.postMessage("take over");
   }, function (error) {
     console.warn("velquadro: the page is not kept for play offline (" + error.message + ")");
   });
