@@ -1,21 +1,15 @@
-// The page on a phone and a tablet in Debian's chromium, touched through the DevTools protocol as fingers touch:
-// the title and a game in portrait and landscape (screenshots kept to look at), inside the screen with no scrolling,
-// every control a thumb's size with a name; a tap on Down as the key; a game by touch alone that --verify plays to
-// the result the page told, the screen kept awake while it runs; installable; a second visit fetching nothing and
-// playing offline; a new build taking over on the visit after the one that found it; a desktop without touch.
-// Usage: node phone_test.mjs <folder of native.png and native_down.png, where shots go> <dist/web> <velquadro>
-// (test_page.sh takes the native pictures and runs it after page_test.mjs)
+// The page on a phone and a tablet in Debian's chromium, touched through the DevTools protocol as fingers touch: the
+// layout of the title and a game either way up (screenshots kept to look at); a game by touch alone that --verify
+// plays to the result the page told; installable, offline, a new build; a desktop without touch. test_page.sh runs it:
+// node phone_test.mjs <folder of native.png and native_down.png, where shots go> <dist/web> <velquadro>
 import { execFileSync } from "node:child_process";
 import fs from "node:fs";
 import path from "node:path";
 import { launch, picture, serve } from "../../tools/browser/chromium.mjs";
 
 const [shots, dist, velquadro] = process.argv.slice(2);
-const counts = [0, 0];
-function check(what, ok) {
-  counts[ok ? 0 : 1]++;
-  console.log(`${ok ? "ok" : "FAILED"}: ${what}`);
-}
+const counts = [0, 0];  // passed, failed
+const check = (what, ok) => console.log(`${ok ? "ok" : "FAILED"}: ${what}`) || counts[ok ? 0 : 1]++;
 const sleep = (ms) => new Promise((done) => setTimeout(done, ms));
 const later = async (ms, what) => { await sleep(ms); return what(); };
 const until = async (condition, ms) => {
@@ -48,11 +42,8 @@ const awake = () => page.evaluate(() => window.vqAwake || 0);
 const screenIs = () => page.evaluate(() => document.body.dataset.screen);
 // The pixels of the canvas that differ from a native screenshot's, outside the box [x0, y0, x1, y1].
 const differing = (native, box = [0, 0, 0, 0]) => page.evaluate(async (png, box) => {
-  const image = new Image();
-  image.src = `data:image/png;base64,${png}`;
-  await image.decode();
   const want = new OffscreenCanvas(800, 600).getContext("2d");
-  want.drawImage(image, 0, 0);
+  want.drawImage(await createImageBitmap(await (await fetch(`data:image/png;base64,${png}`)).blob()), 0, 0);
   const a = want.getImageData(0, 0, 800, 600).data;
   const b = document.getElementById("canvas").getContext("2d").getImageData(0, 0, 800, 600).data;
   let count = 0;
@@ -102,8 +93,7 @@ try {
   check(`no zoom, selection or menu on a long press (${manners})`, manners.join() === "none,none,true");
   await tap("Down");
   check(`a 20 ms tap on Down moves the arrow to Time attack as the key does`, await shows("native_down.png", 2000));
-  await tap("Up");
-  await shows("native.png", 2000);
+  await tap("Up").then(() => shows("native.png", 2000));
   await tap("Return");
   const started = await until(async () => (await screenIs()) === "game", 3000);
   const seen = new Set();
@@ -113,34 +103,27 @@ try {
   await laidOut("portrait game", "phone-portrait-game.png");
   // One thumb holds Repeat while the other holds Right; each key goes up with its finger, once the game polled.
   const held = (keys) => until(async () => (await page.evaluate(() => Object.values(SDL.keyboardMap).sort().join())) === keys, 1000);
-  await down(1, "Repeat (hold)");
-  await down(2, "Right");
-  const both = await held("17,39");
-  await up(2);
-  const one = await held("17");
+  const both = await down(1, "Repeat (hold)").then(() => down(2, "Right")).then(() => held("17,39"));
+  const one = await up(2).then(() => held("17"));
   await up(1);
   check("two fingers: Repeat and Right held together, Right let go alone, then Repeat", both && one && (await held("")));
   for (const name of ["Left", "Turn clockwise", "Turn anticlockwise", "Drop", "Right", "Drop"]) await later(250, () => tap(name));
-  await tap("Pause");
-  const paused = await later(700, () => picture(page));
+  const paused = await tap("Pause").then(() => later(700, () => picture(page)));
   await sleep(1200);
   check("a tap on Pause pauses the game, the button then Go on, the screen let go", (await picture(page)) === paused &&
         (await page.evaluate(() => !!document.querySelector('[aria-label="Go on (Return)"]'))) && (await awake()) === 0);
-  await tap("Go on (Return)");
-  await sleep(600);
+  await tap("Go on (Return)").then(() => sleep(600));
   check("a tap on Go on goes on, the screen kept awake again", (await picture(page)) !== paused && (await awake()) === 1);
   // Music starts on a touch's end, as browsers allow; it acts again once a frame saw M up, as the key does.
   const music = () => page.evaluate(() => (SDL.music.audio ? SDL.music.audio.currentTime : -1));
-  await tap("Music");
-  const playing = await until(async () => (await music()) > 0, 2000);
+  const playing = await tap("Music").then(() => until(async () => (await music()) > 0, 2000));
   await later(400, () => tap("Music"));
   check("a tap on Music plays the music, another stops it", playing && (await until(async () => (await music()) === -1, 2000)));
   await page.setViewport({ ...PHONE, width: 844, height: 390, isLandscape: true });
   const turned = await later(300, () => picture(page));
   check("turned to landscape, the game runs on", (await later(400, () => picture(page))) !== turned);
   await laidOut("landscape game", "phone-landscape-game.png");
-  await tap("End game");
-  const ended = await until(async () => (await screenIs()) === "menu" && said.some((line) => /^Final Score/.test(line)), 3000);
+  const ended = await tap("End game").then(() => until(async () => (await screenIs()) === "menu" && said.some((line) => /^Final Score/.test(line)), 3000));
   check("a tap on End ends the game: the menus' controls, the screen let go", ended && (await awake()) === 0);
   await later(600, () => tap("Return"));
   check("a tap on Return goes back to the title", await shows("native.png", 3000, PLAQUE));
@@ -149,7 +132,7 @@ try {
   const told = said.filter((line) => /^(Seconds Played|Final Score): /.test(line)).map((line) => line.split(": ")[1]);
   const played = path.join(shots, "touched.vqreplay");
   fs.writeFileSync(played, await page.evaluate(() => Array.from(Module.FS.readFile("/data/velquadro/last.vqreplay"))).then(Buffer.from));
-  let verified;
+  let verified;  // the output of --verify, or its complaint
   try { verified = execFileSync(velquadro, ["--verify", played], { encoding: "utf8" }); } catch (error) { verified = `${error.stderr}`; }
   check(`the touched game verifies to what the page told (${told[1]} points in ${told[0]} s: ${verified.trim()})`,
         new RegExp(`: ${told[1]} points in ${told[0]} s over \\d+ frames, as recorded$`, "m").test(verified));
@@ -164,21 +147,18 @@ try {
   page.on("response", (response) => /^http/.test(response.url()) && !response.fromServiceWorker() && fetched.push(response.url()));
   check(`a second visit fetches nothing (${fetched})`, await shows("native.png", 10000, PLAQUE) && !fetched.length);
   await open(PHONE, true);
-  check("offline, the page draws the title", await shows("native.png", 10000, PLAQUE));
-  await tap("Return");
-  const offline = await later(800, () => picture(page));
-  check("offline, a tap on Return starts a game that runs", (await later(300, () => picture(page))) !== offline);
+  const title = await shows("native.png", 10000, PLAQUE);
+  const offline = await tap("Return").then(() => later(800, () => picture(page)));
+  check("offline, the page draws the title, and a tap on Return starts a game", title && (await later(300, () => picture(page))) !== offline);
 
   // A desktop without touch: no control of the phone's; the game the largest 4:3 that fits above the bar.
   for (const [width, height, want] of [[1920, 1080, 1400], [1000, 500, 625]]) {
     await open({ width, height });
     await page.waitForFunction(() => !document.getElementById("bar").hidden);
-    const [controls, w, h, bar] = await page.evaluate(() => {
-      const canvas = document.getElementById("canvas").getBoundingClientRect();
-      return [[...document.querySelectorAll(".touch-key")].filter((b) => b.offsetParent).length, canvas.width, canvas.bottom,
-              document.getElementById("bar").getBoundingClientRect().top];
-    });
-    check(`a ${width}x${height} desktop: ${controls} touch controls, the game ${w.toFixed(1)} wide, above the bar (${h} <= ${bar})`,
+    const [controls, w, h, bar] = await page.evaluate(() => [
+      [...document.querySelectorAll(".touch-key")].filter((b) => b.offsetParent).length, canvas.clientWidth,
+      canvas.getBoundingClientRect().bottom, document.getElementById("bar").getBoundingClientRect().top]);
+    check(`a ${width}x${height} desktop: ${controls} touch controls, the game ${w} wide above the bar (${h} <= ${bar})`,
           controls === 0 && Math.abs(w - want) < 2 && h <= bar + 0.5);
   }
 
