@@ -11,8 +11,11 @@
   navigator.serviceWorker.addEventListener("controllerchange", function () {
     if (!window.Module || !Module.calledRun) location.reload();
   });
-  navigator.serviceWorker.register("service_worker.js").then(function (registration) {
-    if (registration.waiting && navigator.serviceWorker.controller) registration.waiting.postMessage("take over");
+  // A kept page's visit already asks for the worker anew: registering again
+  // would ask a second time.
+  var kept = navigator.serviceWorker.controller;
+  (kept ? navigator.serviceWorker.getRegistration() : navigator.serviceWorker.register("service_worker.js")).then(function (registration) {
+    if (registration && registration.waiting && kept) registration.waiting.postMessage("take over");
   }, function (error) {
     console.warn("velquadro: the page is not kept for play offline (" + error.message + ")");
   });
