@@ -46,6 +46,7 @@ try {
   await first.goto(url);
   await first.evaluate(() => navigator.serviceWorker.ready);
   await first.close();
+  await sleep(3000);  // the first visit's own check for a new build comes after its load
   served.length = 0;
   const second = await chromium.browser.newPage();
   await second.goto(url);
