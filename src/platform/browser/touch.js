@@ -150,8 +150,11 @@
   }
   document.addEventListener("pointerup", end);
   document.addEventListener("pointercancel", end);
-  // A long press anywhere on the page opens no menu.
-  document.addEventListener("contextmenu", function (event) { event.preventDefault(); });
+  // A long press anywhere on a touch screen's page opens no menu; a desktop's
+  // right button keeps its own.
+  document.addEventListener("contextmenu", function (event) {
+    if (document.body.classList.contains("touch")) event.preventDefault();
+  });
 
   // --- The screen shown, and a phone's screen kept awake --------------------
   var activity = Activity.Other;
