@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
   // Where the target keeps the player's files besides (the browser's page
   // storage), each save reaches them too. A save stopped halfway (the
   // program killed, the machine off) left its temporary file behind.
-  vq::SetSaveHooks({vq::ReadStoredFilesAnew, vq::StoredFilesChanged});
+  vq::SetSaveHooks({vq::ReadStoredFilesAnew, vq::StoredFilesChanged, vq::LetGoOfStoredFiles});
   vq::RemoveLeftoverSaves();
   vq::SdlPlatform platform;
   if (!platform.StartVideo()) {

@@ -108,7 +108,7 @@ void Redraw(Platform& platform, const MenuImages& images, MenuState& s) {
   platform.Blit(images.arrow, kArrowX, kArrowTopY + kArrowRowStep * s.selection);
   DrawNumber(platform, images.digits, s.time_limit, kTimeLimitX, kTimeLimitY);
   // Read at each redraw, never while idle: a game, a change of item or of
-  // limit redraws.
+  // limit, or files another copy stored redraw.
   if (s.selection == kItemPlay || s.selection == kItemTimeAttack) {
     const Records records = ReadKeptRecords();
     if (const RecordTable* table = FindTable(records, SelectedLimit(s))) {
@@ -154,11 +154,14 @@ int TitleMenu(Platform& platform, const MenuGames& games) {
       if (wait.Held(Key::Return)) ReturnKey(platform, wait, games, s);
 
       // 4. R and B watch the last and the best game, F1 and H show the help,
-      //    once per press; a replay opened from outside is watched.
+      //    once per press; a replay opened from outside is watched; files
+      //    another copy stored redraw the menu.
       if (s.idle && wait.Pressed(Key::R)) BackFromGame(wait, s, games.watch(platform, DataFilePath(kLastReplayName)));
       if (s.idle && wait.Pressed(Key::B)) BackFromGame(wait, s, games.watch(platform, DataFilePath(kBestReplayName)));
       if (s.idle && platform.TakeOpenedReplay(&opened)) BackFromGame(wait, s, games.watch(platform, opened));
       if (s.idle && HelpKey(wait)) BackFromGame(wait, s, games.help(platform, SelectedLimit(s)));
+      // Another copy saved: the best shown is read anew.
+      if (s.idle && platform.TakeFilesChanged()) s.idle = false;
 
       // 5. An idle menu sleeps between passes instead of spinning.
       if (s.idle) wait.Sleep(kMenuPassDelayMs);

@@ -49,7 +49,9 @@ class FakePlatform : public Platform {
   std::array<bool, static_cast<int>(Key::Count)> keys{};  // held keys
   std::deque<EventType> events;                      // pending events; once a Quit is taken, every poll reports Quit
   std::deque<std::string> opened_replays;            // replays opened from outside, by path
+  bool files_changed = false;                        // another copy stored the player's files
   Activity activity = Activity::Other;               // as the game last showed it
+  int activity_changes = 0;                          // ShowActivity calls that changed it
   std::set<std::string> missing;                     // paths that fail to load
   std::map<std::string, std::pair<int, int>> sizes;  // image sizes by path
   bool audio_ok = true;
@@ -124,7 +126,15 @@ class FakePlatform : public Platform {
     opened_replays.pop_front();
     return true;
   }
-  void ShowActivity(Activity shown) override { activity = shown; }
+  bool TakeFilesChanged() override {
+    const bool changed = files_changed;
+    files_changed = false;
+    return changed;
+  }
+  void ShowActivity(Activity shown) override {
+    activity_changes += shown != activity;
+    activity = shown;
+  }
   Image* LoadImage(const char* path) override;
   void FreeImage(Image* image) override;
   int ImageWidth(const Image* image) override { return image->width; }

@@ -32,32 +32,13 @@ void KeyInput::SetPad(int index, const PadState& pad) {
   presses_ |= went_down;
   any_press_ |= went_down != 0;
   for (int k = 0; k < static_cast<int>(Key::Count); ++k) {
-    if (went_down & (1u << k)) PushEvent(EventType::KeyDown);
-    if (went_up & (1u << k)) PushEvent(EventType::KeyUp);
+    if (went_down & (1u << k)) events_.Push(EventType::KeyDown);
+    if (went_up & (1u << k)) events_.Push(EventType::KeyUp);
   }
 }
 
 void KeyInput::ForgetPads() {
   for (int i = 0; i < kMostPads; ++i) SetPad(i, PadState{});
-}
-
-bool KeyInput::TakePadEvent(EventType* record) {
-  if (count_ == 0) return false;
-  *record = events_[static_cast<size_t>(first_)];
-  first_ = (first_ + 1) % static_cast<int>(events_.size());
-  --count_;
-  return true;
-}
-
-void KeyInput::PushEvent(EventType type) {
-  // When the ring is full the oldest event makes room: only the latest
-  // events matter to the move latch.
-  if (count_ == static_cast<int>(events_.size())) {
-    first_ = (first_ + 1) % static_cast<int>(events_.size());
-    --count_;
-  }
-  events_[static_cast<size_t>((first_ + count_) % static_cast<int>(events_.size()))] = type;
-  ++count_;
 }
 
 }  // namespace vq

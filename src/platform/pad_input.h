@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 
+#include "platform/event_ring.h"
 #include "platform/platform.h"
 
 namespace vq {
@@ -75,7 +76,7 @@ class KeyInput {
   void ForgetPads();
 
   // Takes the oldest event the pads made; false when there is none.
-  bool TakePadEvent(EventType* record);
+  bool TakePadEvent(EventType* record) { return events_.Take(record); }
 
   bool PadHolds(Key key) const { return (pad_keys_ & KeyBit(key)) != 0; }
 
@@ -92,15 +93,11 @@ class KeyInput {
   }
 
  private:
-  void PushEvent(EventType type);
-
   std::array<PadState, kMostPads> pads_{};
   uint32_t pad_keys_ = 0;  // the keys all pads stand for together
   uint32_t presses_ = 0;
   bool any_press_ = false;
-  std::array<EventType, 16> events_{};  // a ring: room for a burst of changes
-  int first_ = 0;
-  int count_ = 0;
+  EventRing<16> events_;  // room for a burst of changes
 };
 
 }  // namespace vq

@@ -39,9 +39,10 @@ enum class Key : int {
 constexpr uint32_t kHiddenWaitMs = 100;
 
 // What the player is doing, for a target that shows more than the picture:
-// the browser's page offers the touch controls of a game while one runs
-// (played, the demo, or a replay watched) and those of the menus otherwise,
-// and keeps a phone's screen awake only while a game runs, not in a pause.
+// the browser's page says a pause or a watched replay beside the canvas,
+// offers the touch controls of a game while one runs (played, the demo, or a
+// replay watched) and those of the menus otherwise, and keeps a phone's
+// screen awake only while a game runs, not in a pause.
 enum class Activity : int { Other, Paused, Watching, WatchPaused, Playing };
 
 struct Image;  // defined by each implementation
@@ -88,9 +89,15 @@ class Platform {
   // asked (the browser's page takes a file from its file input or a drop):
   // true with the path to read it from. The desktop has none.
   virtual bool TakeOpenedReplay(std::string* path) = 0;
-  // A game begun, paused, going on or ended (Other): the browser's page lays
-  // out its controls and holds the screen awake by it; the desktop's window
-  // shows the picture alone.
+  // True once after the player's files changed outside the program since it
+  // was last asked (another tab of the browser's game saved, and this one was
+  // brought to the front): a screen that shows them reads them anew. The
+  // desktop's never change under it.
+  virtual bool TakeFilesChanged() = 0;
+  // A game begun, paused, going on or ended (Other), and a replay watched or
+  // paused: the browser's page says so beside the canvas, whose picture stays
+  // as it is, lays out its touch controls and holds the screen awake by it;
+  // the desktop's window shows the picture alone.
   virtual void ShowActivity(Activity activity) = 0;
 
   // Images, converted to the screen's format when loaded. LoadImage returns

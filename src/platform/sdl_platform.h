@@ -26,12 +26,14 @@ struct SdlImage;
 void ShutdownSdl();
 
 // The player's files and where the target keeps them. On the desktop they are
-// on disk and both do nothing; in the browser StoredFilesChanged writes the
-// files through to the page's storage at once (not waiting for it), and
-// ReadStoredFilesAnew brings in, before a read, what another tab of the game
-// stored, waiting until it is in.
-void StoredFilesChanged();
+// on disk and these do nothing. In the browser ReadStoredFilesAnew takes the
+// lock between the page's tabs and brings in what another tab stored, waiting
+// until it is in; StoredFilesChanged writes the file at path through to the
+// page's storage, waiting until it is stored or refused; LetGoOfStoredFiles
+// lets the lock go.
 void ReadStoredFilesAnew();
+void StoredFilesChanged(const char* path);
+void LetGoOfStoredFiles();
 
 class SdlPlatform : public Platform {
  public:
@@ -39,7 +41,7 @@ class SdlPlatform : public Platform {
   // pixel format and its blits skip the parts that are fully transparent
   // (same pixels, much faster blits); without, images keep the format they
   // were stored in and are blitted whole (the benchmark compares both).
-  explicit SdlPlatform(bool convert_images = true);
+  explicit SdlPlatform(bool convert_images = true) : convert_images_(convert_images) {}
 
   // Opening, in this order: StartVideo, then register ShutdownSdl with atexit,
   // then OpenWindow. Each returns false on failure; LastError() says why.
@@ -59,6 +61,7 @@ class SdlPlatform : public Platform {
   bool TakeAnyPress() override;
   void FindPads() override;
   bool TakeOpenedReplay(std::string* path) override;
+  bool TakeFilesChanged() override;
   void ShowActivity(Activity activity) override;
   Image* LoadImage(const char* path) override;
   void FreeImage(Image* image) override;

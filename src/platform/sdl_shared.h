@@ -24,6 +24,21 @@ enum class Drawing { Sdl, Copy, Blend };
 SDLKey SdlKeyOf(Key key);
 Key KeyOfSdl(SDLKey sym);
 
+// --- Shared (sdl_events.cpp) ------------------------------------------------
+
+// The type of event the program sees for one of SDL's.
+EventType EventTypeOf(const SDL_Event& event);
+
+// A key went down: a press of a key the program reads, or of any key.
+void NoteKeyDown(SDLKey sym, KeyInput& input);
+
+// Notes a pad's event in input, as the keys the pad stands for; false for
+// an event that is no pad's.
+bool NotePadEvent(const SDL_Event& event, KeyInput& input);
+
+// The window lost the keyboard's focus: TakeFocusLoss tells it once.
+void NoteFocusLoss();
+
 // --- Each target's own ------------------------------------------------------
 
 // The loaded image in the screen's own format as a new surface; nullptr to

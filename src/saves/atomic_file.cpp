@@ -109,7 +109,7 @@ bool WriteFileAtomically(const char* path, const void* data, size_t size, std::s
     return false;
   }
   SyncFolder(FolderOf(target));
-  if (CurrentSaveHooks().stored) CurrentSaveHooks().stored();
+  if (CurrentSaveHooks().stored) CurrentSaveHooks().stored(target.c_str());
   return true;
 }
 

@@ -1,15 +1,17 @@
 // What a target does around the saves, where the player's files live
 // elsewhere too (the browser keeps them in the page's storage): read_anew
-// brings in what another copy stored, under the lock before the files are
-// read again; stored writes a file through once it is saved. Either may be
-// null, as both are on the desktop.
+// takes the target's own lock between copies once the folder's is held and
+// brings in what another copy stored, before the files are read again;
+// stored writes the file at path through once it is saved; let_go lets the
+// target's lock go again. Any may be null, as all are on the desktop.
 #pragma once
 
 namespace vq {
 
 struct SaveHooks {
   void (*read_anew)();
-  void (*stored)();
+  void (*stored)(const char* path);
+  void (*let_go)();
 };
 
 void SetSaveHooks(const SaveHooks& hooks);

@@ -63,6 +63,7 @@ void SaveLock::TakeLock() {
 SaveLock::~SaveLock() {
   // Closing the file lets the lock go.
   if (fd_ >= 0) close(fd_);
+  if (CurrentSaveHooks().let_go) CurrentSaveHooks().let_go();
 }
 
 }  // namespace vq

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -9,30 +10,6 @@
 
 namespace vq {
 namespace {
-
-TEST(HighestDigitIndex, CountsDigitsMinusOne) {
-  struct Case {
-    int32_t value;
-    int32_t expected;
-  };
-  const Case cases[] = {
-      {-5, 0},  {0, 0},         {9, 0},          {10, 1},         {99, 1},
-      {100, 2}, {999999999, 8}, {1000000000, 9}, {2147483647, 9}, {INT32_MIN, 0},
-  };
-  for (const Case& c : cases) EXPECT_EQ(HighestDigitIndex(c.value), c.expected) << c.value;
-}
-
-TEST(DigitOf, TheDecimalDigitOfEachPower) {
-  struct Case {
-    int32_t value, k, expected;
-  };
-  const Case cases[] = {
-      {1234, 0, 4}, {1234, 2, 2}, {1234, 3, 1}, {1234, 4, 0}, {2147483647, 9, 2}, {2147483647, 10, 0}, {0, 0, 0},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(DigitOf(c.value, c.k), c.expected) << c.value << " k=" << c.k;
-  }
-}
 
 struct Glyph {
   int digit;
@@ -45,14 +22,10 @@ std::vector<Glyph> DrawnGlyphs(int32_t value, int left_x, int top_y) {
   DrawNumber(fake, strip, value, left_x, top_y);
   std::vector<Glyph> glyphs;
   for (const auto& b : fake.blits) {
-    // Every glyph is a whole 20-pixel cell of the strip at the anchor's top.
-    EXPECT_EQ(b.image, "gfx/numbers.png");
-    EXPECT_EQ(b.sx % 20, 0);
-    EXPECT_EQ(b.sy, 0);
-    EXPECT_EQ(b.w, 20);
-    EXPECT_EQ(b.h, 20);
-    EXPECT_EQ(b.y, top_y);
-    glyphs.push_back({b.sx / 20, b.x});
+    // A glyph shows one digit only when it is that digit's whole cell of the
+    // strip, at the anchor's top; anything else reads as no digit (-1).
+    const bool whole = b.sx % 20 == 0 && b.sy == 0 && b.w == 20 && b.h == 20 && b.y == top_y;
+    glyphs.push_back({whole ? b.sx / 20 : -1, b.x});
   }
   fake.FreeImage(strip);
   return glyphs;
@@ -86,6 +59,28 @@ TEST(DrawNumber, DrawsDigitsRightToLeftWithFifteenPixelAdvance) {
       EXPECT_EQ(drawn[i].x, c.glyphs[i].x) << c.value << " glyph " << i;
     }
   }
+}
+
+// The records' numbers stand right-aligned in their column: the place of the
+// last digit ends at the right edge, whatever the number of digits, and the
+// glyphs read back as the number.
+TEST(DrawNumberRight, EndsAtTheRightEdgeAndReadsBack) {
+  FakePlatform fake;
+  fake.sizes["gfx/digits.png"] = {132, 16};
+  const DigitStrip strip{fake.LoadImage("gfx/digits.png"), 12, 10};
+  for (const int32_t value : {0, 7, 10, 305, 2147483647}) {
+    fake.ClearBlits();
+    DrawNumberRight(fake, strip, value, 594, 226);
+    std::vector<std::pair<int, int>> by_x;  // left edge, digit
+    for (const auto& b : fake.blits) by_x.push_back({b.x, b.sx / 12});
+    std::sort(by_x.begin(), by_x.end());
+    std::string read;
+    for (const auto& glyph : by_x) read += static_cast<char>('0' + glyph.second);
+    EXPECT_EQ(read, std::to_string(value));
+    ASSERT_FALSE(by_x.empty());
+    EXPECT_EQ(by_x.back().first + strip.advance, 594) << value;
+  }
+  fake.FreeImage(strip.image);
 }
 
 TEST(DrawNumber, GlyphsTakeTheStripHeight) {

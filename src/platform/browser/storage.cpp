@@ -1,6 +1,7 @@
 // The browser's player files live in memory (/data) over the page's storage
-// (page_storage.js): written through after each change, read anew before a
-// read, one step at a time.
+// (page_storage.js). Each save holds the lock between the page's tabs while
+// it reads the stored files anew, applies its rule and writes each file
+// through, waiting for the storage (at most a few seconds) at every step.
 #include <emscripten.h>
 
 #include "platform/sdl_platform.h"
@@ -9,18 +10,24 @@ namespace vq {
 
 namespace {
 
-EM_JS(void, SyncPageStorage, (), {
-  if (Module["syncStorage"]) Module["syncStorage"]();
+EM_ASYNC_JS(void, LockAndReadStorage, (), {
+  if (Module["storage"]) await Module["storage"].lockAndRead();
 });
 
-EM_ASYNC_JS(void, RefreshFromPageStorage, (), {
-  if (Module["refreshStorage"]) await Module["refreshStorage"]();
+EM_ASYNC_JS(void, StoreInStorage, (const char* path), {
+  if (Module["storage"]) await Module["storage"].store(UTF8ToString(path));
+});
+
+EM_JS(void, UnlockStorage, (), {
+  if (Module["storage"]) Module["storage"].unlock();
 });
 
 }  // namespace
 
-void StoredFilesChanged() { SyncPageStorage(); }
+void ReadStoredFilesAnew() { LockAndReadStorage(); }
 
-void ReadStoredFilesAnew() { RefreshFromPageStorage(); }
+void StoredFilesChanged(const char* path) { StoreInStorage(path); }
+
+void LetGoOfStoredFiles() { UnlockStorage(); }
 
 }  // namespace vq

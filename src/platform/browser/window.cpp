@@ -3,6 +3,7 @@
 // own, asked of the browser while the key that asked is still held.
 #include <emscripten.h>
 
+#include "platform/browser/browser.h"
 #include "platform/sdl_platform.h"
 #include "platform/sdl_shared.h"
 #include "platform/window_scale.h"
@@ -10,6 +11,10 @@
 namespace vq {
 
 namespace {
+
+// The page is hidden now (another tab, a minimised browser): nothing drawn
+// shows.
+bool g_hidden = false;
 
 // The page's own full screen (index.html): the canvas with a black border,
 // enlarged as far as whole multiples go. A browser grants full screen only
@@ -19,8 +24,6 @@ EM_JS(void, TogglePageFullScreen, (), {
 });
 
 }  // namespace
-
-SdlPlatform::SdlPlatform(bool convert_images) : convert_images_(convert_images) {}
 
 bool SdlPlatform::StartVideo() {
   // The pads with the video: emscripten's SDL looks at them on each poll
@@ -37,6 +40,10 @@ bool SdlPlatform::OpenWindow() {
 }
 
 void SdlPlatform::ToggleFullScreen() { TogglePageFullScreen(); }
+
+bool SdlPlatform::Hidden() { return g_hidden; }
+
+void NotePageHidden(bool hidden) { g_hidden = hidden; }
 
 void ShutdownSdl() { SDL_Quit(); }
 

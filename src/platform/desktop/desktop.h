@@ -46,11 +46,15 @@ void ChooseLightPresentation();
 bool PlainFramebuffer();
 
 // display_loss.cpp: the program ends in one line, without waiting for the
-// dead display, when the connection to it breaks.
+// dead display, when the connection to it breaks; DisplayLost() tells that it
+// did, for the exit handler.
 void HandleDisplayLoss();
+bool DisplayLost();
 
-// events.cpp: SIGTERM, SIGINT and SIGHUP end the program as closing the
-// window does. Set before SDL starts.
+// signals.cpp: SIGTERM, SIGINT and SIGHUP end the program as closing the
+// window does. Caught before SDL starts; QuitSignalCame() is true once one
+// came.
 void CatchQuitSignals();
+bool QuitSignalCame();
 
 }  // namespace vq

@@ -6,8 +6,6 @@
 #include <cstdlib>
 
 #include "platform/desktop/desktop.h"
-#include "platform/sdl_platform.h"
-#include "platform/sdl_shared.h"
 
 namespace vq {
 
@@ -44,12 +42,6 @@ void HandleDisplayLoss() {
   dlclose(xlib);  // still loaded: SDL holds it
 }
 
-void ShutdownSdl() {
-  if (g_display_lost) {
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    return;
-  }
-  SDL_Quit();
-}
+bool DisplayLost() { return g_display_lost; }
 
 }  // namespace vq

@@ -1,6 +1,6 @@
 // The desktop's window: SDL started on a real display, the window opened as
 // large as the screen allows in whole multiples of the picture, full screen,
-// and whether the window is minimised.
+// whether the window is minimised, and SDL shut down at the end.
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -29,8 +29,6 @@ void ChooseWindowScale() {
 }
 
 }  // namespace
-
-SdlPlatform::SdlPlatform(bool convert_images) : convert_images_(convert_images) {}
 
 bool SdlPlatform::StartVideo() {
   // Every pad in one standard layout, unless the player chose otherwise.
@@ -70,5 +68,15 @@ void SdlPlatform::ToggleFullScreen() {
 }
 
 bool SdlPlatform::Hidden() { return screen_ && !(SDL_GetAppState() & SDL_APPACTIVE); }
+
+void ShutdownSdl() {
+  // SDL's video must not be shut down on a dead connection to the display
+  // (display_loss.cpp): only the sound is.
+  if (DisplayLost()) {
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return;
+  }
+  SDL_Quit();
+}
 
 }  // namespace vq

@@ -1,0 +1,297 @@
+// The page around the game (index.html): it downloads the program with its
+// progress, says what fails and offers to try again, shares the keyboard
+// with the browser, keeps the replays' bar and says beside the canvas what
+// the program and the page's storage do (page_storage.js tells it).
+"use strict";
+var Module = window.Module || {};
+(function () {
+  var screen = document.getElementById("screen");
+  var canvas = document.getElementById("canvas");
+  var message = document.getElementById("message");
+  var status = document.getElementById("status");
+  var again = document.getElementById("again");
+  var bar = document.getElementById("bar");
+  var note = document.getElementById("note");
+  var activity = document.getElementById("activity");
+  var storageLines = { silent: document.getElementById("silent"), refused: document.getElementById("refused") };
+  var file = document.getElementById("file");
+  // The canvas's context, made before the program's SDL asks for it (which
+  // then gets this one): desynchronized lets a new picture reach the page
+  // without a pass through the page's compositing, which costs the browser
+  // more than the game itself.
+  canvas.getContext("2d", { desynchronized: true });
+
+  // The canvas's size on every screen, and the touch layout: layout.js.
+  function scale() { window.velquadroLayout(); }
+
+  function say(text, button, action) {
+    status.textContent = text;
+    again.hidden = !button;
+    again.textContent = button || "";
+    again.onclick = action || null;
+    message.hidden = false;
+  }
+
+  // --- Loading ------------------------------------------------------------
+  // The page downloads the program's three files itself, to tell how far it
+  // got (bytes of the total) and which file failed, and hands them to the
+  // program, which then downloads nothing more.
+  var downloads = ["velquadro.js", "velquadro.wasm", "velquadro.data"].map(function (name) {
+    return { name: name, loaded: 0, total: 0, bytes: null };
+  });
+  function megabytes(bytes) { return (bytes / 1048576).toFixed(1); }
+  function showProgress() {
+    var loaded = 0, total = 0, known = true;
+    downloads.forEach(function (each) {
+      loaded += each.loaded;
+      total += each.total;
+      known = known && each.total > 0;
+    });
+    say(known ? "Loading… " + megabytes(loaded) + " of " + megabytes(total) + " MB"
+              : "Loading… " + megabytes(loaded) + " MB");
+  }
+  function download(each) {
+    each.loaded = 0;
+    return fetch(each.name, { cache: "no-cache" }).then(function (response) {
+      if (!response.ok) throw new Error("the server answered " + response.status + (response.statusText ? " " + response.statusText : ""));
+      // A host that compresses the file gives its compressed length, which
+      // says nothing of the bytes read: the total is then unknown.
+      var length = Number(response.headers.get("Content-Length"));
+      each.total = response.headers.get("Content-Encoding") ? 0 : length || 0;
+      var reader = response.body.getReader();
+      var chunks = [];
+      function next() {
+        return reader.read().then(function (read) {
+          if (read.done) return;
+          chunks.push(read.value);
+          each.loaded += read.value.length;
+          showProgress();
+          return next();
+        });
+      }
+      return next().then(function () {
+        if (each.total && each.loaded !== each.total) throw new Error("it came cut short");
+        var bytes = new Uint8Array(each.loaded);
+        var at = 0;
+        chunks.forEach(function (chunk) { bytes.set(chunk, at); at += chunk.length; });
+        each.bytes = bytes;
+      });
+    }).catch(function (error) {
+      each.total = 0;
+      // fetch says no more than "Failed to fetch" of a lost connection.
+      var why = error instanceof TypeError ? "the connection failed" : error.message || error;
+      throw new Error(each.name + " could not be downloaded (" + why + ")");
+    });
+  }
+  function load() {
+    showProgress();
+    var missing = downloads.filter(function (each) { return !each.bytes; });
+    Promise.allSettled(missing.map(download)).then(function (results) {
+      var failed = results.filter(function (result) { return result.status === "rejected"; });
+      if (failed.length) {
+        say(failed.map(function (result) { return result.reason.message; }).join(". ") + ".", "Try again", load);
+        return;
+      }
+      start();
+    });
+  }
+  function start() {
+    say("Starting…");
+    Module.wasmBinary = downloads[1].bytes;
+    Module.getPreloadedPackage = function () { return downloads[2].bytes.buffer; };
+    var script = document.createElement("script");
+    script.src = URL.createObjectURL(new Blob([downloads[0].bytes], { type: "text/javascript" }));
+    document.body.appendChild(script);
+  }
+
+  // --- The keyboard ---------------------------------------------------------
+  // Only the game's keys, and only while the canvas has the focus, are the
+  // game's: a letter with Ctrl or Alt (reload, find), the function keys but
+  // F1 (F5, F11, F12), Tab (to the bar's buttons) and zoom stay the
+  // browser's. Other plain keys still reach the game for "any key" but keep
+  // whatever the browser does with them.
+  var gameKeys = new Set(["Escape", "ControlLeft", "ControlRight", "AltLeft", "AltRight", "ArrowUp", "ArrowDown",
+                          "ArrowLeft", "ArrowRight", "Space", "Enter", "NumpadEnter", "KeyM", "KeyF", "KeyR", "KeyB",
+                          "F1", "KeyH"]);
+  function isGameKey(event) {
+    if (event.metaKey || !gameKeys.has(event.code)) return false;
+    return !(/^Key/.test(event.code) && (event.ctrlKey || event.altKey));
+  }
+  function isPlainKey(event) {
+    return !event.ctrlKey && !event.altKey && !event.metaKey && event.code !== "Tab" && !/^F\d+$/.test(event.code);
+  }
+  // SDL's copy of an event whose default stays the browser's.
+  function untouched(event) {
+    return { type: event.type, keyCode: event.keyCode, location: event.location, key: event.key, code: event.code,
+             preventDefault: function () {} };
+  }
+  function toGame(event) {
+    if (typeof SDL === "undefined" || !SDL.receiveEvent) return;
+    if (isGameKey(event)) SDL.receiveEvent(event);  // and the browser does nothing with it
+    else if (event.type === "keyup" || isPlainKey(event)) SDL.receiveEvent(untouched(event));
+  }
+  canvas.addEventListener("keydown", toGame);
+  canvas.addEventListener("keyup", toGame);
+  // The page's focus and visibility, as SDL would have taken them; the canvas
+  // losing the focus to the bar is a focus lost too: the game pauses rather
+  // than play on without its keys.
+  function focusToGame(event) {
+    if (typeof SDL !== "undefined" && SDL.receiveEvent) SDL.receiveEvent(event);
+  }
+  window.addEventListener("focus", focusToGame);
+  window.addEventListener("blur", focusToGame);
+  document.addEventListener("visibilitychange", focusToGame);
+  canvas.addEventListener("blur", function () { focusToGame({ type: "blur", preventDefault: function () {} }); });
+  // SDL cancels a press on the canvas, which would otherwise give it the focus.
+  screen.addEventListener("mousedown", function () { canvas.focus(); });
+
+  // --- What the page says -------------------------------------------------
+  // The note of the replays' bar, with what makes it hold: it clears when it
+  // no longer does.
+  var noteHolds = null;
+  function setNote(text, holds) {
+    note.textContent = text;
+    noteHolds = holds || null;
+  }
+  function checkNote() {
+    if (noteHolds && !noteHolds()) setNote("");
+  }
+  var activities = ["", "Paused: Return goes on", "Watching a replay: Return pauses, Escape ends it",
+                    "The replay is paused: Return goes on"];
+  var opened = null;  // the replay file handed to the program: its name, and whether it plays
+  Module.showActivity = function (what) {
+    activity.textContent = activities[what] || "";
+    // The replay handed over is the one watched once the program took it.
+    if (what === 2 && opened && !Module.openedReplay && !opened.playing) {
+      opened.playing = true;
+      setNote("Watching " + opened.name + ".");
+    }
+    if (what === 0 && opened && opened.playing) {
+      opened = null;
+      setNote("");
+    }
+  };
+  Module.tellStorage = function (what, text) {
+    storageLines[what].textContent = text;
+  };
+  Module.storageChanged = checkNote;
+
+  // --- The replays ----------------------------------------------------------
+  // The program keeps the player's files in /data/velquadro (the page's
+  // storage); a replay to watch goes to /tmp/opened.vqreplay, and the title
+  // menu watches it as it watches R and B, or says why not on standard error.
+  var kOpened = "/tmp/opened.vqreplay";
+  // The largest replay the format allows (kMostReplayBytes in
+  // src/game/replay.h): a larger file is refused before it is read.
+  var kMostReplayBytes = 16 * 1048576;
+  function kept(name) {
+    try {
+      return Module.FS.readFile("/data/velquadro/" + name + ".vqreplay");
+    } catch (error) {
+      return null;
+    }
+  }
+  function downloadReplay(name) {
+    var bytes = kept(name);
+    if (!bytes) {
+      setNote("No " + name + " game yet.", function () { return !kept(name); });
+      return;
+    }
+    var link = document.createElement("a");
+    link.href = URL.createObjectURL(new Blob([bytes], { type: "application/octet-stream" }));
+    link.download = "velquadro-" + name + ".vqreplay";
+    document.body.appendChild(link);
+    link.click();
+    link.remove();
+    setTimeout(function () { URL.revokeObjectURL(link.href); }, 1000);
+    setNote("");
+  }
+  function watch(chosen) {
+    if (!chosen || !Module.FS) return;
+    if (chosen.size > kMostReplayBytes) {
+      setNote(chosen.name + " is too long to be a replay: not opened.");
+      return;
+    }
+    chosen.arrayBuffer().then(function (data) {
+      Module.FS.writeFile(kOpened, new Uint8Array(data));
+      Module.openedReplay = kOpened;
+      opened = { name: chosen.name, playing: false };
+      setNote(chosen.name + " plays on the title menu.");
+      canvas.focus();
+    }, function (error) {
+      setNote(chosen.name + " cannot be read (" + error.message + ").");
+    });
+  }
+  // The program's own words on a replay it will not play, as --verify says
+  // them: "velquadro: <path> <why>".
+  function programSays(text) {
+    var prefix = "velquadro: " + kOpened + " ";
+    if (opened && text.indexOf(prefix) === 0) {
+      setNote(opened.name + " " + text.slice(prefix.length) + ": not played.");
+      opened = null;
+    }
+  }
+  document.getElementById("last").addEventListener("click", function () { downloadReplay("last"); canvas.focus(); });
+  document.getElementById("best").addEventListener("click", function () { downloadReplay("best"); canvas.focus(); });
+  document.getElementById("open").addEventListener("click", function () { file.click(); });
+  file.addEventListener("change", function () { watch(file.files[0]); file.value = ""; });
+  document.addEventListener("dragover", function (event) {
+    event.preventDefault();
+    document.body.classList.add("dropping");
+  });
+  document.addEventListener("dragleave", function () { document.body.classList.remove("dropping"); });
+  document.addEventListener("drop", function (event) {
+    event.preventDefault();
+    document.body.classList.remove("dropping");
+    if (event.dataTransfer.files.length) watch(event.dataTransfer.files[0]);
+  });
+
+  // A tab brought back to the front reads what other tabs stored meanwhile:
+  // the title's best, the next game's hiscore and the bar's buttons are then
+  // current.
+  var running = false;
+  function broughtToFront() {
+    if (running && !document.hidden && Module.storage) Module.storage.refresh().then(checkNote);
+  }
+  document.addEventListener("visibilitychange", broughtToFront);
+  window.addEventListener("focus", broughtToFront);
+
+  Object.assign(Module, {
+    canvas: canvas,
+    // The keyboard is the page's (above): SDL listens to none of it.
+    doNotCaptureKeyboard: true,
+    // Emscripten's SDL says so each time it ignores a call: no news to a player.
+    print: function (text) { if (!/^SDL_\w+ called \(and ignored\)$/.test(text)) console.log(text); },
+    printErr: function (text) {
+      programSays(text);
+      console.warn(text);
+    },
+    // The first frame drawn takes the place of the loading line.
+    onRuntimeInitialized: function () {
+      running = true;
+      // The program has its files: the page keeps no copies of its own.
+      downloads.forEach(function (each) { each.bytes = null; });
+      message.hidden = true;
+      bar.hidden = false;
+      scale();
+      canvas.focus();
+    },
+    // Quit: the game has ended, and says so, rather than leave its last picture.
+    onExit: function () {
+      running = false;
+      screen.hidden = true;
+      bar.hidden = true;
+      say("Velquadro has ended.", "Play again", function () { location.reload(); });
+    },
+    onAbort: function (what) { say("Velquadro stopped: " + what, "Play again", function () { location.reload(); }); },
+    // F: the page's own full screen, the black page around the canvas.
+    toggleFullScreen: function () {
+      if (document.fullscreenElement) {
+        document.exitFullscreen();
+      } else if (screen.requestFullscreen) {
+        screen.requestFullscreen().catch(function (error) { console.warn("velquadro: no full screen (" + error + ")"); });
+      }
+    },
+  });
+  load();
+})();
