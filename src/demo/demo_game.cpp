@@ -16,9 +16,11 @@ int32_t RunDemoGame(Platform& platform, bool search, uint32_t seed, DemoOutcome*
   GameResources resources = TakeGameResources(platform);
   DemoState state;
   StartDemo(platform, state, search, seed);
+  platform.ShowActivity(Activity::Playing);
+  while (!DemoFrame(platform, resources, state)) {}
   // 11. A frame that ended the game has been shown in full: the end screen,
   //     without the summary and without touching the hiscore file.
-  while (!DemoFrame(platform, resources, state)) {}
+  platform.ShowActivity(Activity::Other);
   if (outcome) *outcome = DemoOutcome{state.game.field.score, state.game.field.frame_counter};
   const int32_t result = ShowEndScreen(platform, resources.images, state.game);
   GiveBackGameResources(platform, resources, state.game);

@@ -64,7 +64,7 @@ FrameInput GatherFrameInput(Platform& platform, const GameState& state) {
     input.paused = true;
     platform.ShowActivity(Activity::Paused);
     input.pause_event = WaitForReturn(platform);
-    platform.ShowActivity(Activity::Other);
+    platform.ShowActivity(Activity::Playing);
   }
   return input;
 }

@@ -18,7 +18,9 @@ int32_t PlayGame(Platform& platform, int32_t time_limit, uint32_t seed) {
   StartGame(platform, state, time_limit, seed);
   Replay recording;
   StartRecording(recording, state.start);
+  platform.ShowActivity(Activity::Playing);
   while (!PlayFrame(platform, resources, state, &recording)) {}
+  platform.ShowActivity(Activity::Other);
   // 21. A frame that ended the game has been shown in full: what the game
   //     leaves behind, and the end screen.
   const int32_t result = EndPlayGame(platform, resources, state, recording);

@@ -38,8 +38,12 @@ enum class Key : int {
 // tenth of a second to notice a key, a signal or the window shown again.
 constexpr uint32_t kHiddenWaitMs = 100;
 
-// What the player is doing, for a target that says so beside the picture.
-enum class Activity : int { Other, Paused, Watching, WatchPaused };
+// What the player is doing, for a target that shows more than the picture:
+// the browser's page says a pause or a watched replay beside the canvas,
+// offers the touch controls of a game while one runs (played, the demo, or a
+// replay watched) and those of the menus otherwise, and keeps a phone's
+// screen awake only while a game runs, not in a pause.
+enum class Activity : int { Other, Paused, Watching, WatchPaused, Playing };
 
 struct Image;  // defined by each implementation
 struct Music;  // defined by each implementation
@@ -90,8 +94,9 @@ class Platform {
   // brought to the front): a screen that shows them reads them anew. The
   // desktop's never change under it.
   virtual bool TakeFilesChanged() = 0;
-  // A game paused, a replay watched or paused, and back to Other: the
-  // browser's page says so beside the canvas, whose picture stays as it is;
+  // A game begun, paused, going on or ended (Other), and a replay watched or
+  // paused: the browser's page says so beside the canvas, whose picture stays
+  // as it is, lays out its touch controls and holds the screen awake by it;
   // the desktop's window shows the picture alone.
   virtual void ShowActivity(Activity activity) = 0;
   // The mode the title menu has chosen (0 for Play, else the Time attack

@@ -71,6 +71,7 @@ try {
         figures.length >= 3 && Number(figures[0][1]) < Number(figures[figures.length - 1][1]));
   for (const name of programFiles) {
     page = await chromium.browser.newPage();
+    await page.setBypassServiceWorker(true);  // a first visit: the service worker keeps nothing yet
     await page.setRequestInterception(true);
     let aborted = 0;
     page.on("request", (request) => (request.url().endsWith(name) && !aborted++ ? request.abort("failed") : request.continue()));

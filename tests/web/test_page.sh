@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The browser build's page in Debian's chromium (page_test.mjs), against the
-# native program under Xvfb: its title, and the end of a golden replay it
-# watches with --replay; then what the page keeps and tells (page_cases.mjs).
+# native program under Xvfb: its title with Play and with Time attack chosen,
+# and the end of a golden replay it watches with --replay; then what the page
+# keeps and tells (page_cases.mjs), and the page on a phone and a tablet
+# (phone_test.mjs).
 # Usage: bash test_page.sh <path-to-velquadro> <source-dir>  (after tools/web build)
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../e2e/lib.sh"
@@ -13,6 +15,8 @@ pids+=("$!")
 wait_window "$work/err.txt"
 check "the native program shows its title" wait_for title
 screenshot native
+check "Down moves the native title's arrow to Time attack" tap_until_arrow Down 1
+screenshot native_down
 stop_program "${pids[-1]}"
 "$work/game/velquadro" --replay "$replay" >"$work/out.txt" 2>"$work/err.txt" &
 pids+=("$!")
@@ -28,4 +32,5 @@ stop_program "${pids[-1]}"
 node "$source_dir/tests/web/page_test.mjs" "$work" "$source_dir/dist/web" "$program" "$replay" || failures=$((failures + 1))
 # What the page keeps and tells, each failure made by the test.
 node "$source_dir/tests/web/page_cases.mjs" "$work" "$source_dir/dist/web" "$program" "$replay" || failures=$((failures + 1))
+node "$source_dir/tests/web/phone_test.mjs" "$work" "$source_dir/dist/web" "$program" || failures=$((failures + 1))
 finish_checks

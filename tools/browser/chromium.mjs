@@ -9,11 +9,14 @@ import os from "node:os";
 import path from "node:path";
 import puppeteer from "puppeteer-core";
 
-const TYPES = { ".html": "text/html", ".js": "text/javascript", ".wasm": "application/wasm", ".png": "image/png" };
+const TYPES = { ".html": "text/html", ".js": "text/javascript", ".wasm": "application/wasm", ".png": "image/png",
+                ".css": "text/css", ".webmanifest": "application/manifest+json" };
 
-// Serves the folder on a free port of 127.0.0.1; returns the server and its
-// address. Every file is read anew, as a host would after a new build.
+// Serves the folder on a free port of 127.0.0.1; returns the server, its
+// address and the list of what it sent ([path, bytes], for measuring). Every
+// file is read anew, as a host would after a new build.
 export async function serve(folder) {
+  const served = [];
   const server = http.createServer((request, response) => {
     const name = new URL(request.url, "http://host").pathname.replace(/^\/$/, "/index.html");
     fs.readFile(path.join(folder, path.normalize(name)), (error, data) => {
@@ -25,10 +28,11 @@ export async function serve(folder) {
       response.writeHead(200, { "Content-Type": TYPES[path.extname(name)] || "application/octet-stream",
                                 "Content-Length": data.length });
       response.end(data);
+      served.push([name, data.length]);
     });
   });
   await new Promise((listening) => server.listen(0, "127.0.0.1", listening));
-  return { server, url: `http://127.0.0.1:${server.address().port}/` };
+  return { server, url: `http://127.0.0.1:${server.address().port}/`, served };
 }
 
 // Debian's chromium with a profile of its own, which close() removes. Without

@@ -4,7 +4,8 @@
     /usr/bin/python3 tools/gen/generate.py [--out DIR] [--only images|music]
 
 DIR defaults to the repository root; the files land in DIR/gfx/, DIR/bgm.ogg and,
-for the desktop, DIR/icons/<N>x<N>/velquadro.png.
+for the desktop, DIR/icons/<N>x<N>/velquadro.png, and for the page's manifest
+DIR/icons/web/.
 The output is deterministic: running it twice gives byte-identical files.
 """
 
@@ -49,6 +50,10 @@ def generate_images(out):
             C.save_png(img, os.path.join(d, name + ".png"))
     for n in icon.SIZES:
         C.save_png(icon.icon(n), os.path.join(out, "icons", "%dx%d" % (n, n), "velquadro.png"))
+    for n in icon.WEB_SIZES:
+        C.save_png(icon.icon(n), os.path.join(out, "icons", "web", "velquadro-%d.png" % n))
+    C.save_png(icon.maskable(icon.MASKABLE_SIZE),
+               os.path.join(out, "icons", "web", "velquadro-maskable-%d.png" % icon.MASKABLE_SIZE))
 
 
 def main(argv=None):

@@ -72,7 +72,8 @@ EM_JS(int, TakePageFilesChanged, (), {
   return changed ? 1 : 0;
 });
 
-// The page says beside the canvas what the player is doing (page.js).
+// The page says beside the canvas what the player is doing (page.js), lays
+// out its touch controls and holds the screen awake by it (touch.js).
 EM_JS(void, ShowPageActivity, (int activity), {
   if (Module["showActivity"]) Module["showActivity"](activity);
 });

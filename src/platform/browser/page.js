@@ -21,18 +21,8 @@ var Module = window.Module || {};
   // more than the game itself.
   canvas.getContext("2d", { desynchronized: true });
 
-  // The largest whole multiple of 800x600 that fits the page (or the screen,
-  // in full screen), counted in the display's own pixels so that every
-  // picture pixel is a square of whole display pixels; 1 at the least.
-  function scale() {
-    var ratio = window.devicePixelRatio || 1;
-    var factor = Math.max(1, Math.floor(Math.min(screen.clientWidth * ratio / 800, screen.clientHeight * ratio / 600)));
-    canvas.style.setProperty("--width", 800 * factor / ratio + "px");
-    canvas.style.setProperty("--height", 600 * factor / ratio + "px");
-  }
-  window.addEventListener("resize", scale);
-  document.addEventListener("fullscreenchange", scale);
-  scale();
+  // The canvas's size on every screen, and the touch layout: layout.js.
+  function scale() { window.velquadroLayout(); }
 
   function say(text, button, action) {
     status.textContent = text;
