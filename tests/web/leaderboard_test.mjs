@@ -7,20 +7,9 @@
 import { spawn } from "node:child_process";
 import path from "node:path";
 import { launch, picture, serve } from "../../tools/browser/chromium.mjs";
+import { check, finish, sleep, until } from "./checks.mjs";
 
 const [serverProgram, dist, work] = process.argv.slice(2);
-let passes = 0;
-let failures = 0;
-function check(what, ok) {
-  if (ok) passes++;
-  else failures++;
-  console.log(`${ok ? "ok" : "FAILED"}: ${what}`);
-}
-const sleep = (ms) => new Promise((done) => setTimeout(done, ms));
-async function until(condition, ms) {
-  for (const end = Date.now() + ms; Date.now() < end; await sleep(100)) if (await condition()) return true;
-  return false;
-}
 
 // The board's server on a free port, with the page beside its API.
 const server = spawn(serverProgram, ["--data", path.join(work, "board"), "--listen", "127.0.0.1:0", "--web", dist],
@@ -111,5 +100,4 @@ try {
   statics.server.close();
   server.kill("SIGKILL");
 }
-console.log(`${passes} passed, ${failures} failed`);
-process.exit(failures === 0 ? 0 : 1);
+finish();

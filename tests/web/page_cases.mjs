@@ -6,18 +6,12 @@ import { execFileSync } from "node:child_process";
 import fs from "node:fs";
 import path from "node:path";
 import { launch, picture, serve } from "../../tools/browser/chromium.mjs";
+import { check, finish, press, sleep, until } from "./checks.mjs";
 
 const [work, dist, velquadro, replay] = process.argv.slice(2).map((arg) => path.resolve(arg));
-let passes = 0, failures = 0;
-const check = (what, ok) => console.log(`${ok ? (passes++, "ok") : (failures++, "FAILED")}: ${what}`);
-const sleep = (ms) => new Promise((done) => setTimeout(done, ms));
-async function until(condition, ms) {  // a condition asked while the page navigates is not met
-  for (const end = Date.now() + ms; Date.now() < end; await sleep(50)) if (await condition().catch(() => false)) return true;
-}
 const text = (page, id) => page.$eval(`#${id}`, (element) => element.textContent).catch(() => "");
 const running = (page) => page.evaluate(() => !document.getElementById("bar").hidden);
 const inMemory = (page, name) => page.evaluate((name) => { try { return Module.FS.readFile(`/data/velquadro/${name}`).length; } catch { return 0; } }, name);
-const press = async (page, key, ms = 120) => { await page.keyboard.down(key); await sleep(ms); await page.keyboard.up(key); };
 // Keys pressed one after another, each followed by its wait; a game of about `ms`, ended, back on the title.
 async function keys(page, steps) { for (const [key, wait, ms] of steps) { await press(page, key, ms); await sleep(wait); } }
 const playAGame = (page, ms = 800) => keys(page, [["Enter", ms], ["Escape", 1500], ["Enter", 600]]);
@@ -209,5 +203,4 @@ try {
   await chromium.close();
   server.close();
 }
-console.log(`${passes} passed, ${failures} failed`);
-process.exit(failures === 0 ? 0 : 1);
+finish();

@@ -9,17 +9,10 @@ import { execFileSync } from "node:child_process";
 import fs from "node:fs";
 import path from "node:path";
 import { launch, picture, serve } from "../../tools/browser/chromium.mjs";
+import { check, finish, press as pressOn, sleep, until } from "./checks.mjs";
 
 const [shots, dist, velquadro, replay] = process.argv.slice(2);
 const TOLERANCE = 12; // as tests/e2e/game_screen.py: blending rounds a little differently
-let passes = 0;
-let failures = 0;
-function check(what, ok) {
-  if (ok) passes++;
-  else failures++;
-  console.log(`${ok ? "ok" : "FAILED"}: ${what}`);
-}
-const sleep = (ms) => new Promise((done) => setTimeout(done, ms));
 
 const { server, url } = await serve(dist);
 const chromium = await launch();
@@ -30,7 +23,7 @@ try {
   await page.goto(url);
   // Held for two frames; an arrow on the title acts at each 100 ms tick it is
   // held over, so it is only tapped.
-  const press = async (key, ms = 120) => { await page.keyboard.down(key); await sleep(ms); await page.keyboard.up(key); };
+  const press = (key, ms) => pressOn(page, key, ms);
 
   // The canvas as the page shows it, against a native screenshot: the pixels
   // of the rows from `top` down that differ by more than TOLERANCE, those of
@@ -69,10 +62,6 @@ try {
       }
       return { differing, outside, blurred, width: big.width, height: big.height };
     }, shot, want, scale, top, box, TOLERANCE);
-  }
-  async function until(condition, ms) {
-    for (const end = Date.now() + ms; Date.now() < end; await sleep(100)) if (await condition()) return true;
-    return false;
   }
 
   let title = {};
@@ -191,5 +180,4 @@ try {
   await chromium.close();
   server.close();
 }
-console.log(`${passes} passed, ${failures} failed`);
-process.exit(failures === 0 ? 0 : 1);
+finish();

@@ -6,16 +6,10 @@ import { execFileSync } from "node:child_process";
 import fs from "node:fs";
 import path from "node:path";
 import { launch, picture, serve } from "../../tools/browser/chromium.mjs";
+import { check, finish, sleep, until } from "./checks.mjs";
 
 const [shots, dist, velquadro] = process.argv.slice(2);
-const counts = [0, 0];  // passed, failed
-const check = (what, ok) => console.log(`${ok ? "ok" : "FAILED"}: ${what}`) || counts[ok ? 0 : 1]++;
-const sleep = (ms) => new Promise((done) => setTimeout(done, ms));
 const later = async (ms, what) => { await sleep(ms); return what(); };
-const until = async (condition, ms) => {
-  for (const end = Date.now() + ms; Date.now() < end; await sleep(50)) if (await condition().catch(() => false)) return true;
-  return false;
-};
 const PHONE = { width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true };
 const PLAQUE = [280, 282, 520, 316];  // the title's BEST, which shows the games played here
 const web = path.join(shots, "web");  // a copy of the build, which becomes a new one at the end
@@ -180,5 +174,4 @@ try {
   await chromium.close();
   server.close();
 }
-console.log(`${counts[0]} passed, ${counts[1]} failed`);
-process.exit(counts[1] === 0 ? 0 : 1);
+finish();
