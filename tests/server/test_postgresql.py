@@ -73,59 +73,47 @@ def board_of(port):
 
 
 def moving_a_board(work, database, replays, goldens):
-    sqlite = ["--data", os.path.join(work, "sqlite-1")]
-    server, port = start(sqlite)
+    sqlite = lambda k: ["--data", os.path.join(work, f"sqlite-{k}")]
+    export = lambda k: os.path.join(work, f"export-{k}")
+    server, port = start(sqlite(1))
     try:
-        for n, replay in enumerate(replays[:30] + goldens):
-            status, _ = request(port, f"/api/games?name=p{n % 7}", replay)
-            assert status == 201, status
+        sent = replays[:30] + goldens
+        assert all(request(port, f"/api/games?name=p{n % 7}", game)[0] == 201 for n, game in enumerate(sent))
         before = board_of(port)
     finally:
         stop(server)
-    exports = [os.path.join(work, f"export-{k}") for k in range(3)]
-    steps = [(sqlite, "--export", exports[0]), (database, "--import", exports[0]), (database, "--export", exports[1]),
-             (["--data", os.path.join(work, "sqlite-2")], "--import", exports[1]),
-             (["--data", os.path.join(work, "sqlite-2")], "--export", exports[2])]
-    for store, action, folder in steps:
-        done = run(*store, action, folder)
-        check(f"{action} {os.path.basename(folder)} on {store[0][2:]}: {done.stdout.strip()}",
-              done.returncode == 0 and not done.stderr)
+    for store, action, k in [(sqlite(1), "--export", 0), (database, "--import", 0), (database, "--export", 1),
+                             (sqlite(2), "--import", 1), (sqlite(2), "--export", 2)]:
+        done = run(*store, action, export(k))
+        check(f"{action} on {store[0][2:]}: {done.stdout.strip()}", done.returncode == 0 and not done.stderr)
 
-    def listed(folder):
-        with open(os.path.join(folder, "games.tsv")) as f:
-            return [line.split("\t", 1)[1] for line in f if not line.startswith("#")]
+    def games(k):  # each game of export k: its line but the file's name, and the file's bytes
+        with open(os.path.join(export(k), "games.tsv")) as f:
+            lines = [line.split("\t", 1) for line in f if not line.startswith("#")]
+        return [(line[1], open(os.path.join(export(k), line[0]), "rb").read()) for line in lines]
 
-    def replays_of(folder):
-        with open(os.path.join(folder, "games.tsv")) as f:
-            files = [line.split("\t", 1)[0] for line in f if not line.startswith("#")]
-        return [open(os.path.join(folder, name), "rb").read() for name in files]
-
-    first, last = listed(exports[0]), listed(exports[2])
-    check(f"SQLite to PostgreSQL and back: the {len(first)} games, names and dates are the same", first == last
-          and len(first) == 30 + len(goldens))
-    check("... and their replays, byte for byte", replays_of(exports[0]) == replays_of(exports[2]))
-    server, port = start(["--data", os.path.join(work, "sqlite-2")])
+    check(f"SQLite to PostgreSQL and back: {len(games(0))} games, their names, dates, results and replays the same",
+          games(0) == games(2) and len(games(0)) == len(sent))
+    server, port = start(sqlite(2))
     try:
         check("... and the leaderboards", board_of(port) == before)
     finally:
         stop(server)
-    again = run(*database, "--import", exports[0])
+    again = run(*database, "--import", export(0))
     check(f"an import again adds nothing: {again.stdout.strip()}", again.returncode == 0 and
-          f"imported 0 games from {exports[0]}, {len(first)} on the board already, 0 refused" in again.stdout)
+          f"imported 0 games from {export(0)}, {len(sent)} on the board already, 0 refused" in again.stdout)
     # An entry whose score was edited is refused and told; the rest go in.
-    with open(os.path.join(exports[0], "games.tsv")) as f:
+    with open(os.path.join(export(0), "games.tsv")) as f:
         lines = f.read().splitlines(True)
     fields = lines[3].split("\t")
-    fields[4] = str(int(fields[4]) + 10)
-    lines[3] = "\t".join(fields)
-    with open(os.path.join(exports[0], "games.tsv"), "w") as f:
+    lines[3] = "\t".join(fields[:4] + [str(int(fields[4]) + 10)] + fields[5:])
+    with open(os.path.join(export(0), "games.tsv"), "w") as f:
         f.writelines(lines)
-    edited = run("--data", os.path.join(work, "sqlite-3"), "--import", exports[0])
+    edited = run(*sqlite(3), "--import", export(0))
     check(f"an edited entry is refused and told: {edited.stderr.strip()}", edited.returncode == 1 and
           edited.stderr.count("\n") == 1 and "line 4" in edited.stderr and
-          f"imported {len(first) - 1} games" in edited.stdout)
-    check("an export into a folder that holds one already is refused",
-          run(*database, "--export", exports[1]).returncode == 1)
+          f"imported {len(sent) - 1} games" in edited.stdout)
+    check("an export into a folder that holds one already is refused", run(*database, "--export", export(1)).returncode == 1)
 
 
 def newer_tables(database, url):
