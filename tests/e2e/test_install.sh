@@ -126,7 +126,7 @@ check "the installed server, started as its unit starts it, serves http://127.0.
   npm ci --prefix "$source_dir/tools/browser" --no-audit --no-fund --silent
 check "the page submits a game to it, lists it and watches it (tests/web/leaderboard_test.mjs)" \
   node "$source_dir/tests/web/leaderboard_test.mjs" "http://127.0.0.1:$port/" "$work/web" "$work"
-check "its board is the state directory's alone: $(cd "$state" && stat -c '%n %u %a' * | paste -sd ' ')" \
+check "its board is in the state directory, the unit's user's, mode 600: $(cd "$state" && stat -c '%n %u %a' * | paste -sd ' ')" \
   test "$(cd "$state" && stat -c '%n %u %a' board.sqlite)" = "board.sqlite $uid 600"
 kill -TERM "$server"
 wait "$server" && status=0 || status=$?
