@@ -83,6 +83,11 @@ int32_t RankIn(pqxx::transaction_base& work, const GameRecord& game) {
 
 }  // namespace
 
+struct PostgresStore::Connection {
+  explicit Connection(const std::string& url) : db(url) {}
+  pqxx::connection db;
+};
+
 // One connection of the pool, taken for one request and given back after.
 class PostgresStore::Lease {
  public:
@@ -101,15 +106,15 @@ class PostgresStore::Lease {
   Lease& operator=(const Lease&) = delete;
 
   pqxx::connection_base& Get() {
-    if (!connection_ || !connection_->is_open()) connection_ = store_.Connect();
-    return *connection_;
+    if (!connection_ || !connection_->db.is_open()) connection_ = store_.Connect();
+    return connection_->db;
   }
   // A connection that failed is opened anew when next taken.
   void Drop() { connection_.reset(); }
 
  private:
   PostgresStore& store_;
-  std::unique_ptr<pqxx::connection_base> connection_;
+  std::unique_ptr<Connection> connection_;
 };
 
 PostgresStore::PostgresStore(const std::string& url, int connections) : url_(url) {
@@ -119,9 +124,9 @@ PostgresStore::PostgresStore(const std::string& url, int connections) : url_(url
 
 PostgresStore::~PostgresStore() = default;
 
-std::unique_ptr<pqxx::connection_base> PostgresStore::Connect() {
+std::unique_ptr<PostgresStore::Connection> PostgresStore::Connect() {
   try {
-    return std::make_unique<pqxx::connection>(url_);
+    return std::make_unique<Connection>(url_);
   } catch (const pqxx::broken_connection& error) {
     throw StoreError("cannot reach the board's database: " + FirstLine(error.what()), true);
   } catch (const std::exception& error) {

@@ -42,7 +42,8 @@ class PostgresStore : public Store {
 
  private:
   class Lease;
-  std::unique_ptr<pqxx::connection_base> Connect();
+  struct Connection;  // a pqxx::connection, whose base has no virtual destructor
+  std::unique_ptr<Connection> Connect();
   template <class Work>
   auto Run(Work work) -> decltype(work(std::declval<pqxx::connection_base&>()));
   void Upgrade();
@@ -51,7 +52,7 @@ class PostgresStore : public Store {
   // The connections not in use; an empty one is opened when next taken.
   std::mutex mutex_;
   std::condition_variable returned_;
-  std::vector<std::unique_ptr<pqxx::connection_base>> idle_;
+  std::vector<std::unique_ptr<Connection>> idle_;
 };
 
 }  // namespace vq::server
