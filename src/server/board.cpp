@@ -3,6 +3,7 @@
 #include <openssl/evp.h>
 
 #include <charconv>
+#include <cstdio>
 #include <ctime>
 #include <future>
 #include <nlohmann/json.hpp>
@@ -87,7 +88,24 @@ json GameJson(const GameRecord& game) {
 Answer ErrorAnswer(int status, std::string_view why) { return Answer{status, json{{"error", why}}.dump()}; }
 
 Answer Board::StoreFailed(const StoreError& error) {
-  return ErrorAnswer(error.Unavailable() ? 503 : 500, error.what());
+  // The store's own words name files, hosts and ports: they are for the
+  // administrator's log, at most a line a second through an outage, and the
+  // client is told what to do.
+  {
+    std::lock_guard<std::mutex> lock(log_mutex_);
+    const auto now = std::chrono::steady_clock::now();
+    if (now - last_logged_ >= std::chrono::seconds(1)) {
+      std::fprintf(stderr, "velquadro-server: %s%s\n", error.what(),
+                   unlogged_ ? (" (and " + std::to_string(unlogged_) + " more failures)").c_str() : "");
+      last_logged_ = now;
+      unlogged_ = 0;
+    } else {
+      ++unlogged_;
+    }
+  }
+  if (error.Unavailable())
+    return ErrorAnswer(503, "the board's database cannot be reached for now; send it again soon");
+  return ErrorAnswer(500, "the board cannot read or store its games; its administrator will find why in its log");
 }
 
 bool Board::Fresh(const Cached& cached) const {

@@ -81,8 +81,9 @@ class Board {
     std::function<void(Answer)> done;
   };
   Answer GameAnswer(int status, const GameRecord& game, int32_t rank);
-  // 503 when the store may answer again soon, else 500.
-  static Answer StoreFailed(const StoreError& error);
+  // 503 when the store may answer again soon, else 500; the store's words
+  // go to the log.
+  Answer StoreFailed(const StoreError& error);
   struct Cached {
     std::shared_ptr<const std::string> body;
     std::chrono::steady_clock::time_point made;
@@ -106,6 +107,9 @@ class Board {
   // outlives the Forget that follows a store.
   std::mutex cache_mutex_;
   std::chrono::milliseconds list_life_;
+  std::mutex log_mutex_;
+  std::chrono::steady_clock::time_point last_logged_;
+  int64_t unlogged_ = 0;
   std::map<std::pair<int32_t, int32_t>, Cached> boards_;
   Cached modes_;
 };

@@ -35,11 +35,12 @@ def check(what, good):
 
 
 def start(store, *options):
+    log = tempfile.TemporaryFile()  # its log, which a pipe left unread would block once full
     server = subprocess.Popen([SERVER, *store, "--listen", "127.0.0.1:0", "--rate", "0", *options],
-                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+                              stdout=subprocess.PIPE, stderr=log, text=True)
     line = server.stdout.readline()
     port = re.search(r"127\.0\.0\.1:(\d+)/", line)
-    assert port, "the server said: " + line + server.stderr.read()
+    assert port, "the server said: " + line + (log.seek(0) or log.read().decode())
     return server, int(port.group(1))
 
 
@@ -154,6 +155,7 @@ def stream(ports, replays, fault):
                     with lock:
                         answered[n] = (status, json.loads(body)["id"])
                     break
+                statuses["said"] = json.loads(body)["error"]
                 time.sleep(0.05)
             time.sleep(0.1)
 
@@ -174,9 +176,11 @@ def faults(work, database, url, folder, replays):
     try:
         restart = lambda: subprocess.run(["bash", CLUSTER, "restart", folder, "1"], check=True)
         answered, statuses, _ = stream(ports, replays[:GAMES // 2], restart)
+        said = statuses.pop("said", "")
         check(f"PostgreSQL restarted under a stream to two servers: answers {statuses}, all {len(answered)} games "
               "answered in the end", set(statuses) <= {200, 201, 503} and 503 in statuses and
               len(answered) == GAMES // 2)
+        check(f"a 503 says to send again, naming no host of the board's: {said}", "again" in said and "127." not in said)
         check("... both servers reconnected and serve", all(request(p, "/api/modes")[0] == 200 for p in ports))
         kill = lambda: servers[0][0].send_signal(signal.SIGKILL)
         later, statuses, turned = stream(ports, replays[GAMES // 2:], kill)
