@@ -3,6 +3,7 @@
 #include <openssl/evp.h>
 
 #include <charconv>
+#include <cstdio>
 #include <ctime>
 #include <future>
 #include <nlohmann/json.hpp>
@@ -28,8 +29,9 @@ std::string Hex(const unsigned char* bytes, unsigned size) {
   return out;
 }
 
-// SHA-256 of the replay's bytes: the same game sent twice is stored once.
-std::string Digest(const std::string& bytes) {
+}  // namespace
+
+std::string ReplayDigest(const std::string& bytes) {
   unsigned char digest[EVP_MAX_MD_SIZE];
   unsigned size = 0;
   if (EVP_Digest(bytes.data(), bytes.size(), digest, &size, EVP_sha256(), nullptr) != 1) {
@@ -38,7 +40,7 @@ std::string Digest(const std::string& bytes) {
   return Hex(digest, size);
 }
 
-std::string Date(int64_t seconds) {
+std::string DateText(int64_t seconds) {
   const std::time_t at = static_cast<std::time_t>(seconds);
   std::tm utc{};
   gmtime_r(&at, &utc);
@@ -46,6 +48,19 @@ std::string Date(int64_t seconds) {
   std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
   return text;
 }
+
+std::optional<int64_t> ParseDate(std::string_view text) {
+  const std::string copy(text);
+  std::tm utc{};
+  const char* end = strptime(copy.c_str(), "%Y-%m-%dT%H:%M:%SZ", &utc);
+  if (copy.size() != 20 || end != copy.c_str() + copy.size()) return std::nullopt;
+  const int64_t seconds = static_cast<int64_t>(timegm(&utc));
+  // Only the one way of writing each time: no day 31 of a month of 30.
+  if (DateText(seconds) != copy) return std::nullopt;
+  return seconds;
+}
+
+namespace {
 
 // A whole number from digits alone, within [least, most].
 std::optional<int64_t> Number(std::string_view text, int64_t least, int64_t most) {
@@ -59,15 +74,46 @@ std::optional<int64_t> Number(std::string_view text, int64_t least, int64_t most
 }
 
 json GameJson(const GameRecord& game) {
-  return json{{"id", game.id},           {"name", game.name},     {"mode", game.mode},           {"score", game.score},
-              {"seconds", game.seconds}, {"frames", game.frames}, {"date", Date(game.submitted)}};
+  return json{{"id", game.id},
+              {"name", game.name},
+              {"mode", game.mode},
+              {"score", game.score},
+              {"seconds", game.seconds},
+              {"frames", game.frames},
+              {"date", DateText(game.submitted)}};
 }
 
 }  // namespace
 
 Answer ErrorAnswer(int status, std::string_view why) { return Answer{status, json{{"error", why}}.dump()}; }
 
-Board::Board(Store& store, std::function<int64_t()> now) : store_(store), now_(std::move(now)) {
+Answer Board::StoreFailed(const StoreError& error) {
+  // The store's own words name files, hosts and ports: they are for the
+  // administrator's log, at most a line a second through an outage, and the
+  // client is told what to do.
+  {
+    std::lock_guard<std::mutex> lock(log_mutex_);
+    const auto now = std::chrono::steady_clock::now();
+    if (now - last_logged_ >= std::chrono::seconds(1)) {
+      std::fprintf(stderr, "velquadro-server: %s%s\n", error.what(),
+                   unlogged_ ? (" (and " + std::to_string(unlogged_) + " more failures)").c_str() : "");
+      last_logged_ = now;
+      unlogged_ = 0;
+    } else {
+      ++unlogged_;
+    }
+  }
+  if (error.Unavailable())
+    return ErrorAnswer(503, "the board's database cannot be reached for now; send it again soon");
+  return ErrorAnswer(500, "the board cannot read or store its games; its administrator will find why in its log");
+}
+
+bool Board::Fresh(const Cached& cached) const {
+  return cached.body && std::chrono::steady_clock::now() - cached.made < list_life_;
+}
+
+Board::Board(Store& store, std::function<int64_t()> now, std::chrono::milliseconds list_life)
+    : store_(store), now_(std::move(now)), list_life_(list_life) {
   if (!now_) now_ = [] { return static_cast<int64_t>(std::time(nullptr)); };
   writer_ = std::thread([this] { Writer(); });
 }
@@ -92,9 +138,9 @@ std::optional<Answer> Board::RefuseEarly(std::string_view raw_name, uint64_t dec
   return std::nullopt;
 }
 
-Answer Board::GameAnswer(int status, const GameRecord& game) {
+Answer Board::GameAnswer(int status, const GameRecord& game, int32_t rank) {
   json answer = GameJson(game);
-  answer["rank"] = store_.RankOf(game);
+  answer["rank"] = rank;
   return Answer{status, answer.dump()};
 }
 
@@ -102,17 +148,19 @@ void Board::Submit(std::string_view raw_name, std::string body, std::function<vo
   if (std::optional<Answer> refused = RefuseEarly(raw_name, body.size())) return done(*refused);
   const std::string name = *CheckName(*DecodeQueryValue(raw_name));
   try {
-    std::string digest = Digest(body);
+    std::string digest = ReplayDigest(body);
     // The same bytes again need no second play.
-    if (std::optional<GameRecord> stored = store_.FindByDigest(digest)) return done(GameAnswer(200, *stored));
+    if (std::optional<GameRecord> stored = store_.FindByDigest(digest)) {
+      return done(GameAnswer(200, *stored, store_.RankOf(*stored)));
+    }
     const Verdict verdict = VerifyReplay(reinterpret_cast<const uint8_t*>(body.data()), body.size());
     if (!verdict.plays) return done(ErrorAnswer(422, verdict.reason));
     GameRecord game{0, name, verdict.mode, verdict.score, verdict.seconds, verdict.frames, now_()};
     std::lock_guard<std::mutex> lock(writer_mutex_);
-    waiting_.push_back(Pending{NewGame{game, std::move(digest), std::move(body), false}, std::move(done)});
+    waiting_.push_back(Pending{NewGame{game, std::move(digest), std::move(body), false, 0}, std::move(done)});
     writer_wakes_.notify_one();
   } catch (const StoreError& error) {
-    done(ErrorAnswer(500, error.what()));
+    done(StoreFailed(error));
   }
 }
 
@@ -143,9 +191,9 @@ void Board::Writer() {
       for (const NewGame& game : games) {
         if (game.added) Forget(game.game.mode);
       }
-      for (const NewGame& game : games) answers.push_back(GameAnswer(game.added ? 201 : 200, game.game));
+      for (const NewGame& game : games) answers.push_back(GameAnswer(game.added ? 201 : 200, game.game, game.rank));
     } catch (const StoreError& error) {
-      answers.assign(batch.size(), ErrorAnswer(500, error.what()));
+      answers.assign(batch.size(), StoreFailed(error));
     }
     for (size_t k = 0; k < batch.size(); ++k) batch[k].done(std::move(answers[k]));
     batch.clear();
@@ -165,7 +213,7 @@ void Board::Forget(int32_t mode) {
   for (auto it = boards_.begin(); it != boards_.end();) {
     it = it->first.first == mode ? boards_.erase(it) : std::next(it);
   }
-  modes_.reset();
+  modes_ = Cached{};
 }
 
 Answer Board::Leaderboard(std::string_view query) {
@@ -178,7 +226,7 @@ Answer Board::Leaderboard(std::string_view query) {
   try {
     std::lock_guard<std::mutex> lock(cache_mutex_);
     auto cached = boards_.find(key);
-    if (cached == boards_.end()) {
+    if (cached == boards_.end() || !Fresh(cached->second)) {
       json games = json::array();
       int32_t rank = 0;
       for (const GameRecord& game : store_.Best(key.first, key.second)) {
@@ -189,13 +237,13 @@ Answer Board::Leaderboard(std::string_view query) {
         games.push_back(std::move(entry));
       }
       if (boards_.size() >= kMostCached) boards_.clear();
-      cached =
-          boards_.emplace(key, std::make_shared<const std::string>(json{{"mode", key.first}, {"games", games}}.dump()))
-              .first;
+      Cached made{std::make_shared<const std::string>(json{{"mode", key.first}, {"games", games}}.dump()),
+                  std::chrono::steady_clock::now()};
+      cached = boards_.insert_or_assign(key, std::move(made)).first;
     }
-    return Answer{200, *cached->second};
+    return Answer{200, *cached->second.body};
   } catch (const StoreError& error) {
-    return ErrorAnswer(500, error.what());
+    return StoreFailed(error);
   }
 }
 
@@ -207,21 +255,22 @@ Answer Board::Game(std::string_view id) {
     if (!replay) return ErrorAnswer(404, "no game has that id");
     return Answer{200, std::move(*replay), "application/octet-stream"};
   } catch (const StoreError& error) {
-    return ErrorAnswer(500, error.what());
+    return StoreFailed(error);
   }
 }
 
 Answer Board::Modes() {
   try {
     std::lock_guard<std::mutex> lock(cache_mutex_);
-    if (!modes_) {
+    if (!Fresh(modes_)) {
       json modes = json::array();
       for (const ModeCount& mode : store_.Modes()) modes.push_back(json{{"mode", mode.mode}, {"games", mode.games}});
-      modes_ = std::make_shared<const std::string>(json{{"modes", modes}}.dump());
+      modes_ =
+          Cached{std::make_shared<const std::string>(json{{"modes", modes}}.dump()), std::chrono::steady_clock::now()};
     }
-    return Answer{200, *modes_};
+    return Answer{200, *modes_.body};
   } catch (const StoreError& error) {
-    return ErrorAnswer(500, error.what());
+    return StoreFailed(error);
   }
 }
 

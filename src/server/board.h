@@ -4,6 +4,7 @@
 // rate, the queue, the timeouts).
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -30,10 +31,20 @@ struct Answer {
 // {"error": why} with status.
 Answer ErrorAnswer(int status, std::string_view why);
 
+// The SHA-256 of a replay's bytes, in hex: the key that stores a game once.
+std::string ReplayDigest(const std::string& bytes);
+// A time in seconds since 1970 as the board writes it, 2026-12-09T02:34:44Z,
+// and back; nothing for any other text.
+std::string DateText(int64_t seconds);
+std::optional<int64_t> ParseDate(std::string_view text);
+
 class Board {
  public:
-  // now gives the time of a submission, in seconds since 1970.
-  explicit Board(Store& store, std::function<int64_t()> now = nullptr);
+  // now gives the time of a submission, in seconds since 1970. A list
+  // answered from the cache is at most list_life old: other servers on the
+  // same database store games that this one hears nothing of.
+  explicit Board(Store& store, std::function<int64_t()> now = nullptr,
+                 std::chrono::milliseconds list_life = std::chrono::milliseconds(1000));
   // Stores and answers the games on their way first.
   ~Board();
   Board(const Board&) = delete;
@@ -41,8 +52,9 @@ class Board {
 
   // A submission, whole: the name from the query as sent, the body as read.
   // 201 stored, 200 stored before (the first copy's id), 400 a bad name, 413
-  // too long, 422 no replay or one that does not play to its result, 500
-  // the store failed (nothing is taken as stored). The game is played again
+  // too long, 422 no replay or one that does not play to its result, 503
+  // the store is unavailable for now, 500 it failed (nothing is taken as
+  // stored either way). The game is played again
   // on the calling thread; a game that plays is stored by the board's writer
   // together with those that come meanwhile, in one transaction, and done
   // gets the answer there. Refusals are answered at once.
@@ -68,7 +80,15 @@ class Board {
     NewGame game;
     std::function<void(Answer)> done;
   };
-  Answer GameAnswer(int status, const GameRecord& game);
+  Answer GameAnswer(int status, const GameRecord& game, int32_t rank);
+  // 503 when the store may answer again soon, else 500; the store's words
+  // go to the log.
+  Answer StoreFailed(const StoreError& error);
+  struct Cached {
+    std::shared_ptr<const std::string> body;
+    std::chrono::steady_clock::time_point made;
+  };
+  bool Fresh(const Cached& cached) const;
   void Forget(int32_t mode);
   void Writer();
 
@@ -86,8 +106,12 @@ class Board {
   // a miss fills its entry under the lock, so that a stale list never
   // outlives the Forget that follows a store.
   std::mutex cache_mutex_;
-  std::map<std::pair<int32_t, int32_t>, std::shared_ptr<const std::string>> boards_;
-  std::shared_ptr<const std::string> modes_;
+  std::chrono::milliseconds list_life_;
+  std::mutex log_mutex_;
+  std::chrono::steady_clock::time_point last_logged_;
+  int64_t unlogged_ = 0;
+  std::map<std::pair<int32_t, int32_t>, Cached> boards_;
+  Cached modes_;
 };
 
 }  // namespace vq::server

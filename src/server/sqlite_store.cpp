@@ -6,12 +6,16 @@ namespace vq::server {
 
 namespace {
 
-// The games, one row each, and each name's best game of each mode. Plain SQL
-// that another database reads as well: the id is the order of storing, which
-// decides between equal scores; the digest of the replay's bytes keeps a game
-// from being stored twice even when two copies arrive at once; the bests keep
-// a board and a rank from reading every game of the mode.
-constexpr const char* kSchema = R"(
+// The tables of each version, in order: kUpgrades[k] brings a board of
+// version k to version k + 1. Version 0 is the board of the first server,
+// which had the tables of version 1 and no version: IF NOT EXISTS keeps them.
+//
+// Version 1: the games, one row each, and each name's best game of each mode.
+// The id is the order of storing, which decides between equal scores; the
+// digest of the replay's bytes keeps a game from being stored twice even when
+// two copies arrive at once; the bests keep a board and a rank from reading
+// every game of the mode.
+constexpr const char* kUpgrades[] = {R"(
 CREATE TABLE IF NOT EXISTS games (
   id INTEGER PRIMARY KEY,
   digest TEXT NOT NULL UNIQUE,
@@ -32,7 +36,8 @@ CREATE TABLE IF NOT EXISTS bests (
   PRIMARY KEY (mode, name)
 );
 CREATE INDEX IF NOT EXISTS bests_in_order ON bests (mode, score DESC, id, name);
-)";
+)"};
+static_assert(sizeof kUpgrades / sizeof kUpgrades[0] == kSchemaVersion, "one upgrade a version");
 
 constexpr const char* kColumns = "id, name, mode, score, seconds, frames, submitted";
 
@@ -100,7 +105,7 @@ SqliteStore::SqliteStore(const std::string& path) {
     // to the disk before it returns, so that an answered game is kept.
     Execute("PRAGMA journal_mode=WAL");
     Execute("PRAGMA synchronous=FULL");
-    Execute(kSchema);
+    Upgrade();
   } catch (...) {
     sqlite3_close(db_);
     throw;
@@ -108,6 +113,30 @@ SqliteStore::SqliteStore(const std::string& path) {
 }
 
 SqliteStore::~SqliteStore() { sqlite3_close(db_); }
+
+// Under the write lock, so that two servers opening one new file make its
+// tables once.
+void SqliteStore::Upgrade() {
+  Execute("BEGIN IMMEDIATE");
+  try {
+    Execute("CREATE TABLE IF NOT EXISTS board_schema (version INTEGER NOT NULL)");
+    Statement read = Prepare("SELECT COALESCE(MAX(version), 0) FROM board_schema");
+    read.Step();
+    const int version = static_cast<int>(read.Int(0));
+    if (version > kSchemaVersion) throw StoreError(NewerSchemaMessage(version));
+    for (int k = version; k < kSchemaVersion; ++k) Execute(kUpgrades[k]);
+    if (version < kSchemaVersion) {
+      Execute("DELETE FROM board_schema");
+      Statement mark = Prepare("INSERT INTO board_schema (version) VALUES (?1)");
+      mark.Bind(1, kSchemaVersion);
+      mark.Step();
+    }
+    Execute("COMMIT");
+  } catch (...) {
+    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    throw;
+  }
+}
 
 void SqliteStore::Fail(const char* what) {
   throw StoreError(std::string("the store cannot ") + what + ": " + sqlite3_errmsg(db_));
@@ -167,13 +196,14 @@ void SqliteStore::AddAll(std::vector<NewGame>& games) {
       Statement best = Prepare(
           "INSERT INTO bests (mode, name, score, id) VALUES (?1, ?2, ?3, ?4) "
           "ON CONFLICT (mode, name) DO UPDATE SET score = excluded.score, id = excluded.id "
-          "WHERE excluded.score > bests.score");
+          "WHERE excluded.score > bests.score OR (excluded.score = bests.score AND excluded.id < bests.id)");
       best.Bind(1, game.game.mode);
       best.Bind(2, game.game.name);
       best.Bind(3, game.game.score);
       best.Bind(4, game.game.id);
       best.Step();
     }
+    for (NewGame& game : games) game.rank = RankOfLocked(game.game);
     Execute("COMMIT");
   } catch (...) {
     sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -209,6 +239,10 @@ std::vector<GameRecord> SqliteStore::Best(int32_t mode, int32_t limit) {
 
 int32_t SqliteStore::RankOf(const GameRecord& game) {
   std::lock_guard<std::mutex> lock(mutex_);
+  return RankOfLocked(game);
+}
+
+int32_t SqliteStore::RankOfLocked(const GameRecord& game) {
   // A name is ahead when its best game beats this one.
   Statement ahead =
       Prepare("SELECT COUNT(*) FROM bests WHERE mode = ?1 AND name <> ?2 AND (score > ?3 OR (score = ?3 AND id < ?4))");
@@ -226,6 +260,17 @@ std::vector<ModeCount> SqliteStore::Modes() {
   std::vector<ModeCount> counts;
   while (modes.Step()) counts.push_back(ModeCount{static_cast<int32_t>(modes.Int(0)), modes.Int(1)});
   return counts;
+}
+
+std::vector<GameRecord> SqliteStore::GamesAfter(int64_t after, int32_t limit) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  Statement page =
+      Prepare((std::string("SELECT ") + kColumns + " FROM games WHERE id > ?1 ORDER BY id LIMIT ?2").c_str());
+  page.Bind(1, after);
+  page.Bind(2, limit);
+  std::vector<GameRecord> games;
+  while (page.Step()) games.push_back(page.Game());
+  return games;
 }
 
 }  // namespace vq::server

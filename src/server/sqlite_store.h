@@ -28,6 +28,7 @@ class SqliteStore : public Store {
   std::vector<GameRecord> Best(int32_t mode, int32_t limit) override;
   int32_t RankOf(const GameRecord& game) override;
   std::vector<ModeCount> Modes() override;
+  std::vector<GameRecord> GamesAfter(int64_t after, int32_t limit) override;
 
  private:
   struct Statement;
@@ -35,6 +36,8 @@ class SqliteStore : public Store {
   void Execute(const char* sql);
   [[noreturn]] void Fail(const char* what);
   std::optional<GameRecord> FindByDigestLocked(const std::string& digest);
+  int32_t RankOfLocked(const GameRecord& game);
+  void Upgrade();
 
   // One connection, used by one thread at a time: SQLite writes one
   // transaction at a time anyway, and the board keeps its lists cached.

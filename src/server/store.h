@@ -1,7 +1,7 @@
 // Where the board keeps its games. The board asks for little: store a game
 // once by the digest of its bytes, find one, give back its bytes, and list
-// each name's best game of a mode. The SQLite store is the default; a
-// database server can stand behind the same interface.
+// each name's best game of a mode. The SQLite store is the default, one file
+// for one machine; the PostgreSQL store lets several servers share a board.
 #pragma once
 
 #include <cstdint>
@@ -29,6 +29,7 @@ struct NewGame {
   std::string digest;
   std::string replay;
   bool added;
+  int32_t rank;  // the place game takes on its board, as the transaction that stored it saw it
 };
 
 struct ModeCount {
@@ -37,11 +38,25 @@ struct ModeCount {
 };
 
 // A store that cannot do what it was asked (a full disk, a damaged file):
-// the caller answers with an error and nothing is taken as stored.
+// the caller answers with an error and nothing is taken as stored. An
+// unavailable store (its database restarting, the connection lost) may
+// answer again soon: the client is told to send again (503), not that the
+// board is broken (500).
 class StoreError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit StoreError(const std::string& what, bool unavailable = false)
+      : std::runtime_error(what), unavailable_(unavailable) {}
+  bool Unavailable() const { return unavailable_; }
+
+ private:
+  bool unavailable_;
 };
+
+// The version of the tables that this server reads and writes. A store
+// brings an older board up to it when it opens, and refuses to open a newer
+// one, which an older server would misread.
+constexpr int kSchemaVersion = 1;
+std::string NewerSchemaMessage(int found);
 
 class Store {
  public:
@@ -49,9 +64,11 @@ class Store {
 
   // Stores each game (its id is chosen here) with its replay's bytes, all in
   // one transaction, unless a game of the same digest is stored (or comes
-  // earlier in games): then that one is taken and added stays false. Once
-  // it returns, the games outlast a crash of the machine; when it throws,
-  // none of them is stored.
+  // earlier in games): then that one is taken and added stays false. The
+  // database decides, so that the same bytes sent to two servers at once are
+  // stored once. Each game's rank is taken in the same transaction. Once it
+  // returns, the games outlast a crash of the machine; when it throws, none
+  // of them is stored.
   virtual void AddAll(std::vector<NewGame>& games) = 0;
   virtual std::optional<GameRecord> FindByDigest(const std::string& digest) = 0;
   // The replay's bytes of the game id.
@@ -63,6 +80,9 @@ class Store {
   virtual int32_t RankOf(const GameRecord& game) = 0;
   // The modes that have games, with their counts, in the order of the mode.
   virtual std::vector<ModeCount> Modes() = 0;
+  // At most limit games of ids above after, in the order they were stored:
+  // the whole board, page by page, for an export.
+  virtual std::vector<GameRecord> GamesAfter(int64_t after, int32_t limit) = 0;
 };
 
 }  // namespace vq::server

@@ -21,7 +21,8 @@ one=$work/one two=$work/a/longer/path/two
 check "a build in $one" build "$one" 022 UTC C.UTF-8
 check "a later build in $two, umask 002, TZ=Pacific/Kiritimati, LC_ALL=C" build "$two" 002 Pacific/Kiritimati C
 files=$(ls "$one/dist" 2>/dev/null || true)
-check "the first gave a .deb, a .dsc and a tarball: $(echo $files)" test "$(wc -w <<<"$files")" = 3
+check "the first gave the game's and the server's .deb, a .dsc and a tarball: $(echo $files)" \
+  test "$(wc -w <<<"$files")" = 4
 for f in $files; do
   check "$f is the same byte for byte" cmp "$one/dist/$f" "$two/dist/$f"
   [[ $f != *.deb ]] || cmp -s "$one/dist/$f" "$two/dist/$f" ||  # which files differ, for whoever mends it

@@ -1,10 +1,13 @@
 // The board as a client meets it: a real server on a free port of
 // 127.0.0.1, its games in a SQLite file of a scratch folder, and requests
-// over real sockets, well-formed and hostile.
+// over real sockets, well-formed and hostile. With VQ_TEST_POSTGRESQL naming
+// tests/server/pg_cluster.sh, the same cases run on a PostgreSQL cluster of
+// the program's own, each on a board of its own.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sqlite3.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -12,6 +15,8 @@
 #include <fstream>
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <pqxx/pqxx>
+#include <set>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -19,6 +24,7 @@
 
 #include "server/board.h"
 #include "server/http_server.h"
+#include "server/postgres_store.h"
 #include "server/sqlite_store.h"
 #include "test_games.h"
 
@@ -107,12 +113,67 @@ Reply Submit(uint16_t port, const std::string& name, const std::string& replay) 
   return Request(port, "POST", "/api/games?name=" + name, replay);
 }
 
+// The output of a command's first line, or "" when it fails.
+std::string FirstLineOf(const std::string& command) {
+  FILE* out = popen(command.c_str(), "r");
+  if (!out) return "";
+  char line[512] = "";
+  const bool read = std::fgets(line, sizeof line, out) != nullptr;
+  const int status = pclose(out);
+  std::string text = read && status == 0 ? line : "";
+  if (!text.empty() && text.back() == '\n') text.pop_back();
+  return text;
+}
+
+// The program's PostgreSQL cluster, when VQ_TEST_POSTGRESQL names the
+// script that makes one: started once, before the first case, and removed
+// after the last.
+class Postgres : public ::testing::Environment {
+ public:
+  static inline std::string url;
+  void SetUp() override {
+    const char* script = std::getenv("VQ_TEST_POSTGRESQL");
+    if (!script) return;
+    const std::string started = FirstLineOf(std::string("bash '") + script + "' start");
+    ASSERT_NE(started.find(' '), std::string::npos) << "no cluster started";
+    folder_ = started.substr(0, started.find(' '));
+    url = started.substr(started.find(' ') + 1);
+    stop_ = std::string("bash '") + script + "' stop '" + folder_ + "'";
+  }
+  void TearDown() override {
+    if (!stop_.empty()) std::system(stop_.c_str());
+  }
+
+ private:
+  std::string folder_, stop_;
+};
+const auto* const postgres = ::testing::AddGlobalTestEnvironment(new Postgres);
+
 class ServerTest : public ::testing::Test {
  protected:
   void SetUp() override {
     char pattern[] = "/tmp/vq_server_test_XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     dir_ = pattern;
+    // Each case on a board of its own: the tables of the last go.
+    if (!Postgres::url.empty()) Sql("DROP TABLE IF EXISTS bests, games, board_schema");
+  }
+  // Runs sql on the board's database, as its administrator would.
+  void Sql(const std::string& sql) {
+    if (!Postgres::url.empty()) {
+      pqxx::connection connection(Postgres::url);
+      pqxx::nontransaction work(connection);
+      work.exec(sql);
+      return;
+    }
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open((dir_ + "/board.sqlite").c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    sqlite3_close(db);
+  }
+  std::unique_ptr<server::Store> OpenStore() {
+    if (!Postgres::url.empty()) return std::make_unique<server::PostgresStore>(Postgres::url, 4);
+    return std::make_unique<server::SqliteStore>(dir_ + "/board.sqlite");
   }
   void TearDown() override {
     StopServer();
@@ -121,7 +182,7 @@ class ServerTest : public ::testing::Test {
 
   // Starts the board with options on a free port.
   void StartServer(ServerOptions options = Options()) {
-    store_ = std::make_unique<server::SqliteStore>(dir_ + "/board.sqlite");
+    store_ = OpenStore();
     board_ = std::make_unique<server::Board>(*store_);
     options.port = 0;
     server_ = std::make_unique<server::Server>(*board_, options);
@@ -152,7 +213,7 @@ class ServerTest : public ::testing::Test {
   }
 
   std::string dir_;
-  std::unique_ptr<server::SqliteStore> store_;
+  std::unique_ptr<server::Store> store_;
   std::unique_ptr<server::Board> board_;
   std::unique_ptr<server::Server> server_;
   std::thread runner_;
@@ -461,6 +522,80 @@ TEST_F(ServerTest, ACleanStopFinishesTheSubmissionInHand) {
   store_.reset();
   StartServer();
   EXPECT_EQ(GamesStored(), 1);
+}
+
+// A board of the first server, whose tables had no version, is brought up
+// to this one's and keeps its games; a board newer than this server knows
+// is refused in one line, and left as it is.
+TEST_F(ServerTest, TheTablesCarryTheirVersion) {
+  StartServer();
+  ASSERT_EQ(Submit(port_, "Old", GoldenFile("new_skin.vqreplay")).status, 201);
+  StopServer();
+  Sql("DROP TABLE board_schema");
+  StartServer();
+  EXPECT_EQ(Request(port_, "GET", "/api/leaderboard").Json()["games"][0]["name"], "Old");
+  EXPECT_EQ(Submit(port_, "New", GoldenFile("untimed_moves.vqreplay")).Json()["rank"], 2);
+  StopServer();
+  Sql("UPDATE board_schema SET version = " + std::to_string(server::kSchemaVersion + 1));
+  try {
+    OpenStore();
+    ADD_FAILURE() << "a newer board was opened";
+  } catch (const server::StoreError& error) {
+    EXPECT_EQ(error.what(), server::NewerSchemaMessage(server::kSchemaVersion + 1));
+    EXPECT_EQ(std::string(error.what()).find('\n'), std::string::npos);
+  }
+  Sql("UPDATE board_schema SET version = " + std::to_string(server::kSchemaVersion));
+  StartServer();
+  EXPECT_EQ(GamesStored(), 2);
+}
+
+// Two servers on one database serve one board: what either stores, both
+// list (once the other's cached list has lived its second), and the same
+// bytes sent to both at once are stored once, the database deciding.
+TEST_F(ServerTest, TwoServersShareOneBoard) {
+  StartServer();
+  auto other_store = OpenStore();
+  server::Board other_board(*other_store);
+  ServerOptions options = Options();
+  options.port = 0;
+  server::Server other(other_board, options);
+  std::thread other_runner([&other] { other.Run(); });
+  const uint16_t ports[] = {port_, other.Port()};
+  // Each game to both servers at once, from two threads.
+  constexpr int kGames = 12;
+  std::vector<std::string> games;
+  for (int k = 0; k < kGames; ++k) games.push_back(MakeGame(40 + k, 60 + 10 * k));
+  std::vector<Reply> replies[2];
+  std::thread senders[2];
+  for (int s = 0; s < 2; ++s) {
+    senders[s] = std::thread([&, s] {
+      for (int k = 0; k < kGames; ++k) replies[s].push_back(Submit(ports[s], "P" + std::to_string(k), games[k]));
+    });
+  }
+  for (std::thread& sender : senders) sender.join();
+  for (int k = 0; k < kGames; ++k) {
+    const Reply& a = replies[0][k];
+    const Reply& b = replies[1][k];
+    EXPECT_EQ(std::multiset<int>({a.status, b.status}), std::multiset<int>({200, 201})) << a.body << b.body;
+    EXPECT_EQ(a.Json()["id"], b.Json()["id"]) << "game " << k;
+  }
+  // A game stored through one is listed by the other, whose list was cached
+  // before it came.
+  const char* golden[] = {"new_skin.vqreplay", "untimed_moves.vqreplay"};
+  for (int s = 0; s < 2; ++s) {
+    const std::string board = "/api/leaderboard?mode=0&limit=100";
+    ASSERT_EQ(Request(ports[1 - s], "GET", board).Json()["games"].size(), kGames + size_t(s));
+    ASSERT_EQ(Submit(ports[s], "Gold" + std::to_string(s), GoldenFile(golden[s])).status, 201);
+    json listed;
+    for (const auto until = Clock::now() + 3s; Clock::now() < until; std::this_thread::sleep_for(100ms)) {
+      listed = Request(ports[1 - s], "GET", board).Json();
+      if (listed["games"].size() == kGames + size_t(s) + 1) break;
+    }
+    ASSERT_EQ(listed["games"].size(), kGames + size_t(s) + 1) << listed;
+    EXPECT_EQ(listed["games"][s]["name"], "Gold" + std::to_string(s));
+  }
+  other.Stop();
+  other_runner.join();
 }
 
 }  // namespace

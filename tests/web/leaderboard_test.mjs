@@ -4,6 +4,9 @@
 // once, tells the rank, lists the mode the title menu shows, and "Watch"
 // plays a listed game on the page.
 // Usage: node leaderboard_test.mjs <velquadro-server> <dist/web> <work folder>
+// or, with a server already serving the page on a board of no games (the
+// installed one, tests/e2e/test_install.sh), its address in place of the program:
+//        node leaderboard_test.mjs http://127.0.0.1:8080/ <dist/web> <work folder>
 import { spawn } from "node:child_process";
 import path from "node:path";
 import { launch, picture, serve } from "../../tools/browser/chromium.mjs";
@@ -12,9 +15,10 @@ import { check, finish, sleep, until } from "./checks.mjs";
 const [serverProgram, dist, work] = process.argv.slice(2);
 
 // The board's server on a free port, with the page beside its API.
-const server = spawn(serverProgram, ["--data", path.join(work, "board"), "--listen", "127.0.0.1:0", "--web", dist],
-                     { stdio: ["ignore", "pipe", "inherit"] });
-const board = await new Promise((found, failed) => {
+const running = serverProgram.startsWith("http://");
+const server = running ? null : spawn(serverProgram, ["--data", path.join(work, "board"), "--listen", "127.0.0.1:0",
+                                                      "--web", dist], { stdio: ["ignore", "pipe", "inherit"] });
+const board = running ? serverProgram : await new Promise((found, failed) => {
   server.stdout.on("data", (line) => {
     const port = /127\.0\.0\.1:(\d+)\//.exec(line.toString());
     if (port) found(`http://127.0.0.1:${port[1]}/`);
@@ -98,6 +102,6 @@ try {
 } finally {
   await chromium.close();
   statics.server.close();
-  server.kill("SIGKILL");
+  if (server) server.kill("SIGKILL");
 }
 finish();
