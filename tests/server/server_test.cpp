@@ -1,8 +1,8 @@
 // The board as a client meets it: a real server on a free port of
 // 127.0.0.1, its games in a SQLite file of a scratch folder, and requests
-// over real sockets, well-formed and hostile. With VQ_TEST_POSTGRESQL naming
-// tests/server/pg_cluster.sh, the same cases run on a PostgreSQL cluster of
-// the program's own, each on a board of its own.
+// over real sockets, well-formed and hostile. Run by tools/pg-cluster run,
+// the same cases run on a PostgreSQL cluster of the program's own, each on a
+// board of its own.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -113,41 +113,9 @@ Reply Submit(uint16_t port, const std::string& name, const std::string& replay) 
   return Request(port, "POST", "/api/games?name=" + name, replay);
 }
 
-// The output of a command's first line, or "" when it fails.
-std::string FirstLineOf(const std::string& command) {
-  FILE* out = popen(command.c_str(), "r");
-  if (!out) return "";
-  char line[512] = "";
-  const bool read = std::fgets(line, sizeof line, out) != nullptr;
-  const int status = pclose(out);
-  std::string text = read && status == 0 ? line : "";
-  if (!text.empty() && text.back() == '\n') text.pop_back();
-  return text;
-}
-
-// The program's PostgreSQL cluster, when VQ_TEST_POSTGRESQL names the
-// script that makes one: started once, before the first case, and removed
-// after the last.
-class Postgres : public ::testing::Environment {
- public:
-  static inline std::string url;
-  void SetUp() override {
-    const char* script = std::getenv("VQ_TEST_POSTGRESQL");
-    if (!script) return;
-    const std::string started = FirstLineOf(std::string("bash '") + script + "' start");
-    ASSERT_NE(started.find(' '), std::string::npos) << "no cluster started";
-    folder_ = started.substr(0, started.find(' '));
-    url = started.substr(started.find(' ') + 1);
-    stop_ = std::string("bash '") + script + "' stop '" + folder_ + "'";
-  }
-  void TearDown() override {
-    if (!stop_.empty()) std::system(stop_.c_str());
-  }
-
- private:
-  std::string folder_, stop_;
-};
-const auto* const postgres = ::testing::AddGlobalTestEnvironment(new Postgres);
+// The board's PostgreSQL database, when the cases run in a cluster of their
+// own (tools/pg-cluster run server_test); "" for SQLite.
+const std::string kPostgres = std::getenv("PG_CLUSTER_URL") ? std::getenv("PG_CLUSTER_URL") : "";
 
 class ServerTest : public ::testing::Test {
  protected:
@@ -156,12 +124,12 @@ class ServerTest : public ::testing::Test {
     ASSERT_NE(mkdtemp(pattern), nullptr);
     dir_ = pattern;
     // Each case on a board of its own: the tables of the last go.
-    if (!Postgres::url.empty()) Sql("DROP TABLE IF EXISTS bests, games, board_schema");
+    if (!kPostgres.empty()) Sql("DROP TABLE IF EXISTS bests, games, board_schema");
   }
   // Runs sql on the board's database, as its administrator would.
   void Sql(const std::string& sql) {
-    if (!Postgres::url.empty()) {
-      pqxx::connection connection(Postgres::url);
+    if (!kPostgres.empty()) {
+      pqxx::connection connection(kPostgres);
       pqxx::nontransaction work(connection);
       work.exec(sql);
       return;
@@ -172,7 +140,7 @@ class ServerTest : public ::testing::Test {
     sqlite3_close(db);
   }
   std::unique_ptr<server::Store> OpenStore() {
-    if (!Postgres::url.empty()) return std::make_unique<server::PostgresStore>(Postgres::url, 4);
+    if (!kPostgres.empty()) return std::make_unique<server::PostgresStore>(kPostgres, 4);
     return std::make_unique<server::SqliteStore>(dir_ + "/board.sqlite");
   }
   void TearDown() override {

@@ -8,7 +8,6 @@ Usage: test_kill.py VELQUADRO_SERVER VELQUADRO_BENCH
 """
 import json
 import os
-import re
 import signal
 import socket
 import subprocess
@@ -16,35 +15,17 @@ import sys
 import tempfile
 import threading
 import time
-import urllib.error
-import urllib.request
+
+from server_process import request, start
 
 SERVER, BENCH = sys.argv[1], sys.argv[2]
 GAMES = 90  # within the 100 a leaderboard lists, each under its own name
 
 
-def start(data):
-    server = subprocess.Popen([SERVER, "--data", data, "--listen", "127.0.0.1:0", "--rate", "0"],
-                              stdout=subprocess.PIPE, text=True)
-    line = server.stdout.readline()
-    port = re.search(r"127\.0\.0\.1:(\d+)/", line)
-    assert port, "the server said: " + line
-    return server, int(port.group(1))
-
-
-def request(port, path, body=None):
-    try:
-        with urllib.request.urlopen(urllib.request.Request(f"http://127.0.0.1:{port}{path}", data=body),
-                                    timeout=10) as answer:
-            return answer.status, answer.read()
-    except urllib.error.HTTPError as error:
-        return error.code, error.read()
-
-
 def submit(port, name, replay):
     """The answer's status and id, or None when no answer came."""
     try:
-        status, body = request(port, "/api/games?name=" + name, replay)
+        status, body = request(port, "/api/games?name=" + name, replay, timeout=10)
         return status, json.loads(body).get("id")
     except (OSError, ValueError):
         return None
@@ -88,11 +69,11 @@ def main():
         subprocess.run([BENCH, "games", games, str(GAMES), "150"], check=True)
         replays = [open(os.path.join(games, f"game-{n}.vqreplay"), "rb").read() for n in range(GAMES)]
 
-        server, port = start(data)
+        server, port = start(SERVER, "--data", data)
         answered = kill_midstream(port, server, replays)
         assert len(answered) < GAMES, "the server was killed after the stream"
 
-        server, port = start(data)
+        server, port = start(SERVER, "--data", data)
         try:
             for n, game_id in answered.items():
                 status, body = request(port, f"/api/games/{game_id}")
@@ -128,7 +109,7 @@ def main():
                 server.kill()
                 server.wait()
 
-        server, port = start(data)
+        server, port = start(SERVER, "--data", data)
         try:
             status, body = request(port, "/api/leaderboard?mode=0&limit=100")
             listed = {game["name"] for game in json.loads(body)["games"]}

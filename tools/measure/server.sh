@@ -5,7 +5,7 @@
 #  - leaderboard requests a second from 8 clients, against nginx serving the
 #    very same JSON as a static file;
 #  - the p99 latency of both at 32 clients; the server's peak memory;
-#  - two servers on one PostgreSQL (a cluster of its own, tests/server/pg_cluster.sh)
+#  - two servers on one PostgreSQL (a cluster of its own, tools/pg-cluster)
 #    under 32 clients for PG_SECONDS (30): steady, with one server killed
 #    (SIGKILL) and started again 5 s later as its systemd unit would, and with
 #    PostgreSQL restarted; the games a second, the p99, every answer other
@@ -46,7 +46,7 @@ cleanup() {
   [[ -n "$server_pid" ]] && { kill -9 "$server_pid"; wait "$server_pid"; } 2>/dev/null
   [[ -n "$nginx_conf" ]] && nginx -c "$nginx_conf" -s stop 2>/dev/null
   for pid in "${pg_pids[@]}"; do kill -9 "$pid" 2>/dev/null || true; done
-  [[ -n "$cluster" ]] && bash tests/server/pg_cluster.sh stop "$cluster"
+  [[ -n "$cluster" ]] && tools/pg-cluster stop "$cluster"
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -207,7 +207,7 @@ fi
 
 # Two servers on one PostgreSQL cluster, 16 clients each (one wrk apiece, the
 # games of the one interleaved with the other's), on a new board each run.
-read -r cluster url < <(bash tests/server/pg_cluster.sh start)
+read -r cluster url < <(tools/pg-cluster start)
 pg_ports=("$(free_port)" "$(free_port)")
 start_pg_server() {  # start_pg_server <k>: server k on its port
   build/velquadro-server --database "$url" --listen "127.0.0.1:${pg_ports[$1]}" --rate 0 --queue 1024 \
@@ -271,4 +271,4 @@ pg_run "server 2 killed a third of the way in (SIGKILL), started again 5 s later
    VQ_FIRST=$((1 + games / 2)) VQ_THREADS=2 VQ_IDS=$work/ids wrk -t1 -c16 -d"$((pg_seconds - pg_seconds / 3 - 5))s" \
      --latency -s "$work/submit.lua" "http://127.0.0.1:${pg_ports[1]}/" >"$work/wrk-1-again.log" &
    wrks[1]=$!'
-pg_run "PostgreSQL restarted a third of the way in, down 2 s" 'bash tests/server/pg_cluster.sh restart "$cluster" 2'
+pg_run "PostgreSQL restarted a third of the way in, down 2 s" 'tools/pg-cluster restart "$cluster" 2'
