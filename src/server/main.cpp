@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
   options.verifiers = cores ? static_cast<int>(cores) : 2;
   std::string data, database, export_to, import_from;
   int connections = 0;
-  for (int k = 1; k < argc; ++k) {
+  for (int k = 1; k < argc; k += 2) {  // each option and its value
     const std::string option = argv[k];
     if (option == "--help") {
       std::fputs(kUsage, stdout);
@@ -128,7 +128,6 @@ int main(int argc, char** argv) {
                    kUsage);
       return 2;
     }
-    ++k;
   }
   if (data.empty() == database.empty()) {
     std::fprintf(stderr, "velquadro-server: one of --data DIR and --database URL is needed\n%s", kUsage);

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# The package as a player gets it: built, checked, installed, played by a player
-# and by root, purged. Then the leaderboard's package, from the same build, as
+# The package as a player gets it: checked, installed, played by a player and
+# by root, purged. Then the leaderboard's package, from the same build, as
 # an administrator gets it: installed with apt, its unit verified, the installed
 # server started as its unit starts it, the page (dist/web, of tools/web)
 # submitting a game to it, purged. Needs root or sudo without a password.
-# Usage: bash test_install.sh <path-to-velquadro> <source-dir>
+# Usage: bash test_install.sh <path-to-velquadro> <source-dir>, once tools/package
+# has put the packages in <source-dir>/dist (the package_build test).
 set -euo pipefail
 
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
@@ -28,9 +29,9 @@ trap '[[ -z ${installed:-} ]] || "${as_root[@]}" dpkg --purge velquadro >/dev/nu
   [[ -z ${server_installed:-} ]] || "${as_root[@]}" dpkg --purge velquadro-server >/dev/null 2>&1
   [[ -z ${made_state:-} ]] || "${as_root[@]}" rm -rf "$state"; vq_cleanup' EXIT
 
-built=$(cd "$source_dir" && tools/package)  # the .deb, the .dsc and its tarball, the server's .deb, one a line
-deb=$source_dir/$(sed -n 1p <<<"$built") dsc=$source_dir/$(sed -n 2p <<<"$built")
-server_deb=$source_dir/$(sed -n 4p <<<"$built")
+version=$(cd "$source_dir" && dpkg-parsechangelog -SVersion) arch=$(dpkg --print-architecture)
+deb=$source_dir/dist/velquadro_${version}_$arch.deb dsc=$source_dir/dist/velquadro_$version.dsc
+server_deb=$source_dir/dist/velquadro-server_${version}_$arch.deb
 check "lintian: no error or warning in $(basename "$deb"), $(stat -c %s "$deb") bytes, $(basename "$server_deb"), \
 $(stat -c %s "$server_deb") bytes, and in $(basename "$dsc")" lintian --fail-on error,warning "$deb" "$server_deb" "$dsc"
 installed=1 && "${as_root[@]}" dpkg -i "$deb" >/dev/null

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# The packages build reproducibly: tools/package run on two clones of the
-# source folder's commit (HEAD: what is not committed is not in them), in
-# folders of different depths, one after the other, under other umasks, time
-# zones and locales, gives byte-identical .deb files and source packages. Both
-# builds skip the unit tests (nocheck), which change nothing in the package.
+# The packages build reproducibly: the packages of tools/package in
+# <source-dir>/dist (the package_build test, which skips the unit tests) built
+# again from their source package, unpacked in a deeper folder, under another
+# umask, time zone and locale, are byte for byte the same, and so is the source
+# package made again.
 # Usage: bash test_reproducible.sh <path-to-velquadro> <source-dir>
 set -euo pipefail
 
@@ -13,16 +13,14 @@ work=$(mktemp -d /tmp/vq_reproducible_XXXXXX)
 trap 'rm -rf "$work"' EXIT
 unset SOURCE_DATE_EPOCH
 
-build() {  # build <folder> <umask> <TZ> <LC_ALL>: a clone of the commit, packaged in <folder>
-  git clone -q "$source_dir" "$1" &&
-    (cd "$1" && umask "$2" && TZ=$3 LC_ALL=$4 DEB_BUILD_OPTIONS=nocheck tools/package >/dev/null)
-}
-one=$work/one two=$work/a/longer/path/two
-check "a build in $one" build "$one" 022 UTC C.UTF-8
-check "a later build in $two, umask 002, TZ=Pacific/Kiritimati, LC_ALL=C" build "$two" 002 Pacific/Kiritimati C
-files=$(ls "$one/dist" 2>/dev/null || true)
-check "the first gave the game's and the server's .deb, a .dsc and a tarball: $(echo $files)" \
+one=$source_dir two=$work/a/longer/path
+version=$(cd "$source_dir" && dpkg-parsechangelog -SVersion)
+files=$(cd "$one/dist" && ls velquadro_"$version"* velquadro-server_"$version"* 2>/dev/null || true)
+check "dist holds the game's and the server's .deb, a .dsc and a tarball: $(echo $files)" \
   test "$(wc -w <<<"$files")" = 4
+check "its source package unpacked in $two and built again, umask 002, TZ=Pacific/Kiritimati, LC_ALL=C" \
+  bash -c "mkdir -p '$work/a/longer' && dpkg-source -x '$one/dist/velquadro_$version.dsc' '$two' >/dev/null && cd '$two' &&
+    umask 002 && TZ=Pacific/Kiritimati LC_ALL=C DEB_BUILD_OPTIONS=nocheck tools/package >/dev/null"
 for f in $files; do
   check "$f is the same byte for byte" cmp "$one/dist/$f" "$two/dist/$f"
   [[ $f != *.deb ]] || cmp -s "$one/dist/$f" "$two/dist/$f" ||  # which files differ, for whoever mends it
