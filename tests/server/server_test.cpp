@@ -12,12 +12,10 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <fstream>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <pqxx/pqxx>
 #include <set>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -26,6 +24,7 @@
 #include "server/http_server.h"
 #include "server/postgres_store.h"
 #include "server/sqlite_store.h"
+#include "temp_dir.h"
 #include "test_games.h"
 
 namespace vq::test {
@@ -35,15 +34,6 @@ using nlohmann::json;
 using namespace std::chrono_literals;
 using server::ServerOptions;
 using Clock = std::chrono::steady_clock;
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-std::string GoldenFile(const char* name) { return ReadFile(std::string(VQ_GOLDEN_DIR) + "/" + name); }
 
 // A connection of the test's own, to say exactly what a client sends.
 class Socket {
@@ -117,12 +107,10 @@ Reply Submit(uint16_t port, const std::string& name, const std::string& replay) 
 // own (tools/pg-cluster run server_test); "" for SQLite.
 const std::string kPostgres = std::getenv("PG_CLUSTER_URL") ? std::getenv("PG_CLUSTER_URL") : "";
 
-class ServerTest : public ::testing::Test {
+class ServerTest : public InTempDir {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/vq_server_test_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
+    InTempDir::SetUp();
     // Each case on a board of its own: the tables of the last go.
     if (!kPostgres.empty()) Sql("DROP TABLE IF EXISTS bests, games, board_schema");
   }
@@ -145,7 +133,7 @@ class ServerTest : public ::testing::Test {
   }
   void TearDown() override {
     StopServer();
-    std::system(("rm -rf '" + dir_ + "'").c_str());
+    InTempDir::TearDown();
   }
 
   // Starts the board with options on a free port.
@@ -173,6 +161,7 @@ class ServerTest : public ::testing::Test {
     options.rate = 0;
     return options;
   }
+  static std::string GoldenFile(const char* name) { return ReadFile(std::string(VQ_GOLDEN_DIR) + "/" + name); }
   int64_t GamesStored() {
     int64_t games = 0;
     const json modes = Request(port_, "GET", "/api/modes").Json();
@@ -180,7 +169,6 @@ class ServerTest : public ::testing::Test {
     return games;
   }
 
-  std::string dir_;
   std::unique_ptr<server::Store> store_;
   std::unique_ptr<server::Board> board_;
   std::unique_ptr<server::Server> server_;
