@@ -46,29 +46,29 @@ constexpr const char* kColumns = "id, name, mode, score, seconds, frames, submit
 // A prepared statement, finalised when it goes.
 struct SqliteStore::Statement {
   sqlite3_stmt* stmt = nullptr;
-  SqliteStore* store = nullptr;
+  sqlite3* db = nullptr;
 
-  Statement(sqlite3_stmt* s, SqliteStore* owner) : stmt(s), store(owner) {}
-  Statement(Statement&& other) noexcept : stmt(std::exchange(other.stmt, nullptr)), store(other.store) {}
+  Statement(sqlite3_stmt* s, sqlite3* on) : stmt(s), db(on) {}
+  Statement(Statement&& other) noexcept : stmt(std::exchange(other.stmt, nullptr)), db(other.db) {}
   ~Statement() { sqlite3_finalize(stmt); }
 
   void Bind(int at, int64_t value) {
-    if (sqlite3_bind_int64(stmt, at, value) != SQLITE_OK) store->Fail("bind");
+    if (sqlite3_bind_int64(stmt, at, value) != SQLITE_OK) Fail(db, "bind");
   }
   void Bind(int at, const std::string& text) {
     if (sqlite3_bind_text(stmt, at, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT) != SQLITE_OK)
-      store->Fail("bind");
+      Fail(db, "bind");
   }
   void BindBlob(int at, const std::string& bytes) {
     if (sqlite3_bind_blob(stmt, at, bytes.data(), static_cast<int>(bytes.size()), SQLITE_STATIC) != SQLITE_OK)
-      store->Fail("bind");
+      Fail(db, "bind");
   }
   // True while there is a row to read.
   bool Step() {
     const int result = sqlite3_step(stmt);
     if (result == SQLITE_ROW) return true;
     if (result == SQLITE_DONE) return false;
-    store->Fail("step");
+    Fail(db, "step");
   }
   int64_t Int(int column) { return sqlite3_column_int64(stmt, column); }
   std::string Text(int column) {
@@ -91,95 +91,109 @@ struct SqliteStore::Statement {
   }
 };
 
-SqliteStore::SqliteStore(const std::string& path) {
-  if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr) !=
+sqlite3* SqliteStore::Open(const std::string& path) {
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr) !=
       SQLITE_OK) {
-    const std::string why = db_ ? sqlite3_errmsg(db_) : "out of memory";
-    sqlite3_close(db_);
+    const std::string why = db ? sqlite3_errmsg(db) : "out of memory";
+    sqlite3_close(db);
     throw StoreError("cannot open " + path + ": " + why);
   }
+  // Another server on the same file waits for a writer rather than fail.
+  sqlite3_busy_timeout(db, 5000);
+  return db;
+}
+
+SqliteStore::SqliteStore(const std::string& path) {
+  writer_.db = Open(path);
   try {
-    // Another server on the same file waits for a writer rather than fail.
-    sqlite3_busy_timeout(db_, 5000);
     // WAL: readers never wait for the writer; FULL: every commit is synced
     // to the disk before it returns, so that an answered game is kept.
-    Execute("PRAGMA journal_mode=WAL");
-    Execute("PRAGMA synchronous=FULL");
+    Execute(writer_, "PRAGMA journal_mode=WAL");
+    Execute(writer_, "PRAGMA synchronous=FULL");
     Upgrade();
+    if (path == ":memory:") {
+      reader_ = &writer_;
+    } else {
+      own_reader_.db = Open(path);
+    }
   } catch (...) {
-    sqlite3_close(db_);
+    sqlite3_close(writer_.db);
     throw;
   }
 }
 
-SqliteStore::~SqliteStore() { sqlite3_close(db_); }
+SqliteStore::~SqliteStore() {
+  sqlite3_close(own_reader_.db);
+  sqlite3_close(writer_.db);
+}
 
 // Under the write lock, so that two servers opening one new file make its
 // tables once.
 void SqliteStore::Upgrade() {
-  Execute("BEGIN IMMEDIATE");
+  Execute(writer_, "BEGIN IMMEDIATE");
   try {
-    Execute("CREATE TABLE IF NOT EXISTS board_schema (version INTEGER NOT NULL)");
-    Statement read = Prepare("SELECT COALESCE(MAX(version), 0) FROM board_schema");
+    Execute(writer_, "CREATE TABLE IF NOT EXISTS board_schema (version INTEGER NOT NULL)");
+    Statement read = Prepare(writer_, "SELECT COALESCE(MAX(version), 0) FROM board_schema");
     read.Step();
     const int version = static_cast<int>(read.Int(0));
     if (version > kSchemaVersion) throw StoreError(NewerSchemaMessage(version));
-    for (int k = version; k < kSchemaVersion; ++k) Execute(kUpgrades[k]);
+    for (int k = version; k < kSchemaVersion; ++k) Execute(writer_, kUpgrades[k]);
     if (version < kSchemaVersion) {
-      Execute("DELETE FROM board_schema");
-      Statement mark = Prepare("INSERT INTO board_schema (version) VALUES (?1)");
+      Execute(writer_, "DELETE FROM board_schema");
+      Statement mark = Prepare(writer_, "INSERT INTO board_schema (version) VALUES (?1)");
       mark.Bind(1, kSchemaVersion);
       mark.Step();
     }
-    Execute("COMMIT");
+    Execute(writer_, "COMMIT");
   } catch (...) {
-    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_exec(writer_.db, "ROLLBACK", nullptr, nullptr, nullptr);
     throw;
   }
 }
 
-void SqliteStore::Fail(const char* what) {
-  throw StoreError(std::string("the store cannot ") + what + ": " + sqlite3_errmsg(db_));
+void SqliteStore::Fail(sqlite3* db, const char* what) {
+  throw StoreError(std::string("the store cannot ") + what + ": " + sqlite3_errmsg(db));
 }
 
-SqliteStore::Statement SqliteStore::Prepare(const char* sql) {
+SqliteStore::Statement SqliteStore::Prepare(Connection& on, const char* sql) {
   sqlite3_stmt* stmt = nullptr;
-  if (sqlite3_prepare_v2(db_, sql, -1, &stmt, nullptr) != SQLITE_OK) Fail("prepare");
-  return Statement(stmt, this);
+  if (sqlite3_prepare_v2(on.db, sql, -1, &stmt, nullptr) != SQLITE_OK) Fail(on.db, "prepare");
+  return Statement(stmt, on.db);
 }
 
-void SqliteStore::Execute(const char* sql) {
+void SqliteStore::Execute(Connection& on, const char* sql) {
   char* error = nullptr;
-  if (sqlite3_exec(db_, sql, nullptr, nullptr, &error) != SQLITE_OK) {
-    const std::string why = error ? error : sqlite3_errmsg(db_);
+  if (sqlite3_exec(on.db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
+    const std::string why = error ? error : sqlite3_errmsg(on.db);
     sqlite3_free(error);
     throw StoreError("the store cannot run " + std::string(sql).substr(0, 40) + ": " + why);
   }
 }
 
-std::optional<GameRecord> SqliteStore::FindByDigestLocked(const std::string& digest) {
-  Statement find = Prepare((std::string("SELECT ") + kColumns + " FROM games WHERE digest = ?1").c_str());
+std::optional<GameRecord> SqliteStore::FindByDigestOn(Connection& on, const std::string& digest) {
+  Statement find = Prepare(on, (std::string("SELECT ") + kColumns + " FROM games WHERE digest = ?1").c_str());
   find.Bind(1, digest);
   if (!find.Step()) return std::nullopt;
   return find.Game();
 }
 
 void SqliteStore::AddAll(std::vector<NewGame>& games) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::mutex> lock(writer_.mutex);
   // The checks and the inserts in one transaction, synced once: another
   // server on the file may store the same bytes in between otherwise, and a
   // sync is most of what storing a game costs.
-  Execute("BEGIN IMMEDIATE");
+  Execute(writer_, "BEGIN IMMEDIATE");
   try {
     for (NewGame& game : games) {
       game.added = false;
-      if (std::optional<GameRecord> stored = FindByDigestLocked(game.digest)) {
+      if (std::optional<GameRecord> stored = FindByDigestOn(writer_, game.digest)) {
         game.game = *stored;
         continue;
       }
-      Statement insert = Prepare(
-          "INSERT INTO games (digest, name, mode, score, seconds, frames, submitted, replay) "
-          "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)");
+      Statement insert = Prepare(writer_,
+                                 "INSERT INTO games (digest, name, mode, score, seconds, frames, submitted, replay) "
+                                 "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)");
       insert.Bind(1, game.digest);
       insert.Bind(2, game.game.name);
       insert.Bind(3, game.game.mode);
@@ -189,47 +203,48 @@ void SqliteStore::AddAll(std::vector<NewGame>& games) {
       insert.Bind(7, game.game.submitted);
       insert.BindBlob(8, game.replay);
       insert.Step();
-      game.game.id = sqlite3_last_insert_rowid(db_);
+      game.game.id = sqlite3_last_insert_rowid(writer_.db);
       game.added = true;
       // A better game than the name's best takes its place; an equal one
       // came later, and does not.
-      Statement best = Prepare(
-          "INSERT INTO bests (mode, name, score, id) VALUES (?1, ?2, ?3, ?4) "
-          "ON CONFLICT (mode, name) DO UPDATE SET score = excluded.score, id = excluded.id "
-          "WHERE excluded.score > bests.score OR (excluded.score = bests.score AND excluded.id < bests.id)");
+      Statement best =
+          Prepare(writer_,
+                  "INSERT INTO bests (mode, name, score, id) VALUES (?1, ?2, ?3, ?4) "
+                  "ON CONFLICT (mode, name) DO UPDATE SET score = excluded.score, id = excluded.id "
+                  "WHERE excluded.score > bests.score OR (excluded.score = bests.score AND excluded.id < bests.id)");
       best.Bind(1, game.game.mode);
       best.Bind(2, game.game.name);
       best.Bind(3, game.game.score);
       best.Bind(4, game.game.id);
       best.Step();
     }
-    for (NewGame& game : games) game.rank = RankOfLocked(game.game);
-    Execute("COMMIT");
+    for (NewGame& game : games) game.rank = RankOfOn(writer_, game.game);
+    Execute(writer_, "COMMIT");
   } catch (...) {
-    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_exec(writer_.db, "ROLLBACK", nullptr, nullptr, nullptr);
     for (NewGame& game : games) game.added = false;
     throw;
   }
 }
 
 std::optional<GameRecord> SqliteStore::FindByDigest(const std::string& digest) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return FindByDigestLocked(digest);
+  std::lock_guard<std::mutex> lock(reader_->mutex);
+  return FindByDigestOn(*reader_, digest);
 }
 
 std::optional<std::string> SqliteStore::ReplayOf(int64_t id) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  Statement find = Prepare("SELECT replay FROM games WHERE id = ?1");
+  std::lock_guard<std::mutex> lock(reader_->mutex);
+  Statement find = Prepare(*reader_, "SELECT replay FROM games WHERE id = ?1");
   find.Bind(1, id);
   if (!find.Step()) return std::nullopt;
   return find.Blob(0);
 }
 
 std::vector<GameRecord> SqliteStore::Best(int32_t mode, int32_t limit) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  Statement best = Prepare(
-      "SELECT g.id, g.name, g.mode, g.score, g.seconds, g.frames, g.submitted FROM bests b "
-      "JOIN games g ON g.id = b.id WHERE b.mode = ?1 ORDER BY b.score DESC, b.id ASC LIMIT ?2");
+  std::lock_guard<std::mutex> lock(reader_->mutex);
+  Statement best = Prepare(*reader_,
+                           "SELECT g.id, g.name, g.mode, g.score, g.seconds, g.frames, g.submitted FROM bests b "
+                           "JOIN games g ON g.id = b.id WHERE b.mode = ?1 ORDER BY b.score DESC, b.id ASC LIMIT ?2");
   best.Bind(1, mode);
   best.Bind(2, limit);
   std::vector<GameRecord> games;
@@ -238,14 +253,14 @@ std::vector<GameRecord> SqliteStore::Best(int32_t mode, int32_t limit) {
 }
 
 int32_t SqliteStore::RankOf(const GameRecord& game) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return RankOfLocked(game);
+  std::lock_guard<std::mutex> lock(reader_->mutex);
+  return RankOfOn(*reader_, game);
 }
 
-int32_t SqliteStore::RankOfLocked(const GameRecord& game) {
+int32_t SqliteStore::RankOfOn(Connection& on, const GameRecord& game) {
   // A name is ahead when its best game beats this one.
-  Statement ahead =
-      Prepare("SELECT COUNT(*) FROM bests WHERE mode = ?1 AND name <> ?2 AND (score > ?3 OR (score = ?3 AND id < ?4))");
+  Statement ahead = Prepare(
+      on, "SELECT COUNT(*) FROM bests WHERE mode = ?1 AND name <> ?2 AND (score > ?3 OR (score = ?3 AND id < ?4))");
   ahead.Bind(1, game.mode);
   ahead.Bind(2, game.name);
   ahead.Bind(3, game.score);
@@ -255,17 +270,17 @@ int32_t SqliteStore::RankOfLocked(const GameRecord& game) {
 }
 
 std::vector<ModeCount> SqliteStore::Modes() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  Statement modes = Prepare("SELECT mode, COUNT(*) FROM games GROUP BY mode ORDER BY mode");
+  std::lock_guard<std::mutex> lock(reader_->mutex);
+  Statement modes = Prepare(*reader_, "SELECT mode, COUNT(*) FROM games GROUP BY mode ORDER BY mode");
   std::vector<ModeCount> counts;
   while (modes.Step()) counts.push_back(ModeCount{static_cast<int32_t>(modes.Int(0)), modes.Int(1)});
   return counts;
 }
 
 std::vector<GameRecord> SqliteStore::GamesAfter(int64_t after, int32_t limit) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::mutex> lock(reader_->mutex);
   Statement page =
-      Prepare((std::string("SELECT ") + kColumns + " FROM games WHERE id > ?1 ORDER BY id LIMIT ?2").c_str());
+      Prepare(*reader_, (std::string("SELECT ") + kColumns + " FROM games WHERE id > ?1 ORDER BY id LIMIT ?2").c_str());
   page.Bind(1, after);
   page.Bind(2, limit);
   std::vector<GameRecord> games;

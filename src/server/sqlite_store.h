@@ -32,17 +32,28 @@ class SqliteStore : public Store {
 
  private:
   struct Statement;
-  Statement Prepare(const char* sql);
-  void Execute(const char* sql);
-  [[noreturn]] void Fail(const char* what);
-  std::optional<GameRecord> FindByDigestLocked(const std::string& digest);
-  int32_t RankOfLocked(const GameRecord& game);
+  // A connection, used by one thread at a time.
+  struct Connection {
+    std::mutex mutex;
+    sqlite3* db = nullptr;
+  };
+  static sqlite3* Open(const std::string& path);
+  static Statement Prepare(Connection& on, const char* sql);
+  static void Execute(Connection& on, const char* sql);
+  [[noreturn]] static void Fail(sqlite3* db, const char* what);
+  static std::optional<GameRecord> FindByDigestOn(Connection& on, const std::string& digest);
+  static int32_t RankOfOn(Connection& on, const GameRecord& game);
   void Upgrade();
 
-  // One connection, used by one thread at a time: SQLite writes one
-  // transaction at a time anyway, and the board keeps its lists cached.
-  std::mutex mutex_;
-  sqlite3* db_ = nullptr;
+  // The writer's transaction ends with a sync of the disk, and takes as long
+  // as the disk does; the reads (a submission's look for the same bytes, a
+  // rank, the lists) have a connection of their own, which WAL lets read the
+  // last commit meanwhile, so that games are played again while others are
+  // written. A database in memory has the one connection: a second would
+  // open a database of its own.
+  Connection writer_;
+  Connection own_reader_;
+  Connection* reader_ = &own_reader_;
 };
 
 }  // namespace vq::server

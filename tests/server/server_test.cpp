@@ -505,6 +505,48 @@ TEST_F(ServerTest, TheTablesCarryTheirVersion) {
   EXPECT_EQ(GamesStored(), 2);
 }
 
+// A write that waits (for the disk, or for another server's transaction)
+// keeps no one from reading: the same bytes again and a game's replay are
+// answered while it waits, and the waiting game is stored when it may.
+TEST_F(ServerTest, ReadsDoNotWaitForAWrite) {
+  StartServer();
+  const std::string first = GoldenFile("new_skin.vqreplay");
+  const Reply stored = Submit(port_, "First", first);
+  ASSERT_EQ(stored.status, 201);
+  const std::string id = std::to_string(stored.Json()["id"].get<int64_t>());
+  // Another writer holds the board's write lock until released.
+  std::unique_ptr<pqxx::connection> pg;
+  std::unique_ptr<pqxx::work> pg_work;
+  sqlite3* db = nullptr;
+  if (!kPostgres.empty()) {
+    pg = std::make_unique<pqxx::connection>(kPostgres);
+    pg_work = std::make_unique<pqxx::work>(*pg);
+    pg_work->exec("LOCK TABLE games IN EXCLUSIVE MODE");
+  } else {
+    ASSERT_EQ(sqlite3_open((dir_ + "/board.sqlite").c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+  }
+  Reply waiting;
+  std::thread writer([&] { waiting = Submit(port_, "Second", GoldenFile("untimed_moves.vqreplay")); });
+  std::this_thread::sleep_for(200ms);
+  const auto start = Clock::now();
+  const Reply again = Submit(port_, "First", first);
+  const Reply replay = Request(port_, "GET", "/api/games/" + id);
+  EXPECT_LT(Clock::now() - start, 1s);
+  if (pg_work) {
+    pg_work->abort();
+  } else {
+    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+  }
+  writer.join();
+  EXPECT_EQ(again.status, 200);
+  EXPECT_EQ(again.Json()["id"], stored.Json()["id"]);
+  EXPECT_EQ(replay.status, 200);
+  EXPECT_EQ(replay.body, first);
+  EXPECT_EQ(waiting.status, 201) << waiting.body;
+}
+
 // Two servers on one database serve one board: what either stores, both
 // list (once the other's cached list has lived its second), and the same
 // bytes sent to both at once are stored once, the database deciding.
