@@ -43,14 +43,18 @@ constexpr const char* kColumns = "id, name, mode, score, seconds, frames, submit
 
 }  // namespace
 
-// A prepared statement, finalised when it goes.
+// A statement of a connection's, reset for its next use when it goes.
 struct SqliteStore::Statement {
   sqlite3_stmt* stmt = nullptr;
   sqlite3* db = nullptr;
 
   Statement(sqlite3_stmt* s, sqlite3* on) : stmt(s), db(on) {}
   Statement(Statement&& other) noexcept : stmt(std::exchange(other.stmt, nullptr)), db(other.db) {}
-  ~Statement() { sqlite3_finalize(stmt); }
+  ~Statement() {
+    if (!stmt) return;
+    sqlite3_reset(stmt);
+    sqlite3_clear_bindings(stmt);
+  }
 
   void Bind(int at, int64_t value) {
     if (sqlite3_bind_int64(stmt, at, value) != SQLITE_OK) Fail(db, "bind");
@@ -105,27 +109,25 @@ sqlite3* SqliteStore::Open(const std::string& path) {
 }
 
 SqliteStore::SqliteStore(const std::string& path) {
+  // The connections close themselves should any step fail.
   writer_.db = Open(path);
-  try {
-    // WAL: readers never wait for the writer; FULL: every commit is synced
-    // to the disk before it returns, so that an answered game is kept.
-    Execute(writer_, "PRAGMA journal_mode=WAL");
-    Execute(writer_, "PRAGMA synchronous=FULL");
-    Upgrade();
-    if (path == ":memory:") {
-      reader_ = &writer_;
-    } else {
-      own_reader_.db = Open(path);
-    }
-  } catch (...) {
-    sqlite3_close(writer_.db);
-    throw;
+  // WAL: readers never wait for the writer; FULL: every commit is synced
+  // to the disk before it returns, so that an answered game is kept.
+  Execute(writer_, "PRAGMA journal_mode=WAL");
+  Execute(writer_, "PRAGMA synchronous=FULL");
+  Upgrade();
+  if (path == ":memory:") {
+    reader_ = &writer_;
+  } else {
+    own_reader_.db = Open(path);
   }
 }
 
-SqliteStore::~SqliteStore() {
-  sqlite3_close(own_reader_.db);
-  sqlite3_close(writer_.db);
+SqliteStore::~SqliteStore() = default;
+
+SqliteStore::Connection::~Connection() {
+  for (const auto& [sql, stmt] : prepared) sqlite3_finalize(stmt);
+  sqlite3_close(db);
 }
 
 // Under the write lock, so that two servers opening one new file make its
@@ -156,9 +158,12 @@ void SqliteStore::Fail(sqlite3* db, const char* what) {
   throw StoreError(std::string("the store cannot ") + what + ": " + sqlite3_errmsg(db));
 }
 
-SqliteStore::Statement SqliteStore::Prepare(Connection& on, const char* sql) {
-  sqlite3_stmt* stmt = nullptr;
-  if (sqlite3_prepare_v2(on.db, sql, -1, &stmt, nullptr) != SQLITE_OK) Fail(on.db, "prepare");
+SqliteStore::Statement SqliteStore::Prepare(Connection& on, const std::string& sql) {
+  sqlite3_stmt*& stmt = on.prepared[sql];
+  if (!stmt && sqlite3_prepare_v3(on.db, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) != SQLITE_OK) {
+    on.prepared.erase(sql);
+    Fail(on.db, "prepare");
+  }
   return Statement(stmt, on.db);
 }
 
@@ -172,7 +177,7 @@ void SqliteStore::Execute(Connection& on, const char* sql) {
 }
 
 std::optional<GameRecord> SqliteStore::FindByDigestOn(Connection& on, const std::string& digest) {
-  Statement find = Prepare(on, (std::string("SELECT ") + kColumns + " FROM games WHERE digest = ?1").c_str());
+  Statement find = Prepare(on, std::string("SELECT ") + kColumns + " FROM games WHERE digest = ?1");
   find.Bind(1, digest);
   if (!find.Step()) return std::nullopt;
   return find.Game();
@@ -280,7 +285,7 @@ std::vector<ModeCount> SqliteStore::Modes() {
 std::vector<GameRecord> SqliteStore::GamesAfter(int64_t after, int32_t limit) {
   std::lock_guard<std::mutex> lock(reader_->mutex);
   Statement page =
-      Prepare(*reader_, (std::string("SELECT ") + kColumns + " FROM games WHERE id > ?1 ORDER BY id LIMIT ?2").c_str());
+      Prepare(*reader_, std::string("SELECT ") + kColumns + " FROM games WHERE id > ?1 ORDER BY id LIMIT ?2");
   page.Bind(1, after);
   page.Bind(2, limit);
   std::vector<GameRecord> games;

@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <unordered_map>
 
 #include "server/store.h"
 
@@ -32,13 +33,16 @@ class SqliteStore : public Store {
 
  private:
   struct Statement;
-  // A connection, used by one thread at a time.
+  // A connection, used by one thread at a time, and its statements, each
+  // prepared once: parsing one costs more than running it.
   struct Connection {
     std::mutex mutex;
     sqlite3* db = nullptr;
+    std::unordered_map<std::string, sqlite3_stmt*> prepared;
+    ~Connection();
   };
   static sqlite3* Open(const std::string& path);
-  static Statement Prepare(Connection& on, const char* sql);
+  static Statement Prepare(Connection& on, const std::string& sql);
   static void Execute(Connection& on, const char* sql);
   [[noreturn]] static void Fail(sqlite3* db, const char* what);
   static std::optional<GameRecord> FindByDigestOn(Connection& on, const std::string& digest);
