@@ -116,6 +116,7 @@ Board::Board(Store& store, std::function<int64_t()> now, std::chrono::millisecon
     : store_(store), now_(std::move(now)), list_life_(list_life) {
   if (!now_) now_ = [] { return static_cast<int64_t>(std::time(nullptr)); };
   writer_ = std::thread([this] { Writer(); });
+  syncer_ = std::thread([this] { Syncer(); });
 }
 
 Board::~Board() {
@@ -125,6 +126,12 @@ Board::~Board() {
     writer_wakes_.notify_one();
   }
   writer_.join();
+  {
+    std::lock_guard<std::mutex> lock(writer_mutex_);
+    writer_gone_ = true;
+    syncer_wakes_.notify_one();
+  }
+  syncer_.join();
 }
 
 std::optional<Answer> Board::RefuseEarly(std::string_view raw_name, uint64_t declared_length) {
@@ -170,8 +177,8 @@ Answer Board::Submit(std::string_view raw_name, std::string body) {
   return answer.get_future().get();
 }
 
-// Stores what waits, all of it in one transaction: one sync of the disk for
-// as many games as came while the last one was written.
+// Stores what waits, all of it in one transaction, and hands it to the
+// syncer: the games that come meanwhile are stored while it syncs.
 void Board::Writer() {
   std::vector<Pending> batch;
   std::vector<NewGame> games;
@@ -185,27 +192,64 @@ void Board::Writer() {
     }
     games.clear();
     for (Pending& pending : batch) games.push_back(std::move(pending.game));
-    std::vector<Answer> answers;
+    Stored stored{{}, {}, false};
     try {
       store_.AddAll(games);
       for (const NewGame& game : games) {
         if (game.added) Forget(game.game.mode);
       }
-      for (const NewGame& game : games) answers.push_back(GameAnswer(game.added ? 201 : 200, game.game, game.rank));
+      for (const NewGame& game : games) {
+        stored.answers.push_back(GameAnswer(game.added ? 201 : 200, game.game, game.rank));
+      }
     } catch (const StoreError& error) {
-      answers.assign(batch.size(), StoreFailed(error));
+      stored.answers.assign(batch.size(), StoreFailed(error));
+      stored.failed = true;
     }
-    for (size_t k = 0; k < batch.size(); ++k) batch[k].done(std::move(answers[k]));
+    for (Pending& pending : batch) stored.done.push_back(std::move(pending.done));
     batch.clear();
     std::lock_guard<std::mutex> lock(writer_mutex_);
+    unsynced_.push_back(std::move(stored));
     writing_ = false;
+    syncer_wakes_.notify_one();
+  }
+}
+
+// Syncs what the writer stored, once for all the batches stored since the
+// last sync, and answers them: an answer 201 comes after its game is on the
+// disk.
+void Board::Syncer() {
+  std::vector<Stored> batches;
+  for (;;) {
+    {
+      std::unique_lock<std::mutex> lock(writer_mutex_);
+      syncer_wakes_.wait(lock, [this] { return !unsynced_.empty() || writer_gone_; });
+      if (unsynced_.empty()) return;
+      batches.swap(unsynced_);
+      syncing_ = true;
+    }
+    bool any = false;
+    for (const Stored& stored : batches) any = any || !stored.failed;
+    if (any) {
+      try {
+        store_.Sync();
+      } catch (const StoreError& error) {
+        const Answer failed = StoreFailed(error);
+        for (Stored& stored : batches) stored.answers.assign(stored.answers.size(), failed);
+      }
+    }
+    for (Stored& stored : batches) {
+      for (size_t k = 0; k < stored.done.size(); ++k) stored.done[k](std::move(stored.answers[k]));
+    }
+    batches.clear();
+    std::lock_guard<std::mutex> lock(writer_mutex_);
+    syncing_ = false;
     writer_idle_.notify_all();
   }
 }
 
 void Board::Flush() {
   std::unique_lock<std::mutex> lock(writer_mutex_);
-  writer_idle_.wait(lock, [this] { return waiting_.empty() && !writing_; });
+  writer_idle_.wait(lock, [this] { return waiting_.empty() && unsynced_.empty() && !writing_ && !syncing_; });
 }
 
 void Board::Forget(int32_t mode) {

@@ -91,17 +91,29 @@ class Board {
   bool Fresh(const Cached& cached) const;
   void Forget(int32_t mode);
   void Writer();
+  void Syncer();
 
   Store& store_;
   std::function<int64_t()> now_;
-  // The games played that wait for the writer.
+  // The games played that wait for the writer, and those it stored that
+  // wait for the syncer, which answers them once they are on the disk.
+  struct Stored {
+    std::vector<std::function<void(Answer)>> done;
+    std::vector<Answer> answers;
+    bool failed;  // the answers are the store's failure: nothing to sync
+  };
   std::mutex writer_mutex_;
   std::condition_variable writer_wakes_;
-  std::vector<Pending> waiting_;
-  bool writer_done_ = false;
-  bool writing_ = false;  // a batch is being stored and answered
+  std::condition_variable syncer_wakes_;
   std::condition_variable writer_idle_;
+  std::vector<Pending> waiting_;
+  std::vector<Stored> unsynced_;
+  bool writer_done_ = false;
+  bool writer_gone_ = false;  // the writer stored its last: the syncer ends
+  bool writing_ = false;      // a batch is being stored
+  bool syncing_ = false;      // stored batches are being synced and answered
   std::thread writer_;
+  std::thread syncer_;
   // Answers to the board's lists, kept until a game of their mode is stored;
   // a miss fills its entry under the lock, so that a stale list never
   // outlives the Forget that follows a store.

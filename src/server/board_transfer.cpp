@@ -91,6 +91,7 @@ Transfer ImportBoard(Store& store, const std::string& folder, const std::functio
   std::vector<NewGame> batch;
   auto store_batch = [&] {
     store.AddAll(batch);
+    store.Sync();
     for (const NewGame& game : batch) ++(game.added ? transfer.games : transfer.already);
     batch.clear();
   };

@@ -1,5 +1,10 @@
 #include "server/sqlite_store.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <utility>
 
 namespace vq::server {
@@ -111,19 +116,39 @@ sqlite3* SqliteStore::Open(const std::string& path) {
 SqliteStore::SqliteStore(const std::string& path) {
   // The connections close themselves should any step fail.
   writer_.db = Open(path);
-  // WAL: readers never wait for the writer; FULL: every commit is synced
-  // to the disk before it returns, so that an answered game is kept.
+  // WAL: readers never wait for the writer. NORMAL: a commit writes its
+  // pages to the log and returns; Sync then puts the log on the disk, once
+  // for all the commits before it, while the writer goes on. SQLite syncs
+  // the log itself before a checkpoint copies it into the database, and the
+  // database after, so that the log's pages are on the disk until the
+  // database's are.
   Execute(writer_, "PRAGMA journal_mode=WAL");
-  Execute(writer_, "PRAGMA synchronous=FULL");
+  Execute(writer_, "PRAGMA synchronous=NORMAL");
   Upgrade();
   if (path == ":memory:") {
     reader_ = &writer_;
-  } else {
-    own_reader_.db = Open(path);
+    return;
   }
+  own_reader_.db = Open(path);
+  // The log is there since the first transaction, and stays while a
+  // connection is open.
+  wal_path_ = path + "-wal";
+  wal_ = open(wal_path_.c_str(), O_RDONLY | O_CLOEXEC);
+  if (wal_ < 0) throw StoreError("cannot open " + wal_path_ + ": " + std::strerror(errno));
 }
 
-SqliteStore::~SqliteStore() = default;
+SqliteStore::~SqliteStore() {
+  if (wal_ >= 0) close(wal_);
+}
+
+void SqliteStore::Sync() {
+  if (wal_ < 0) return;
+  if (sync_failed_) throw StoreError("the store stopped storing after a failed sync of " + wal_path_);
+  if (fdatasync(wal_) != 0) {
+    sync_failed_ = true;
+    throw StoreError("cannot sync " + wal_path_ + ": " + std::strerror(errno) + "; restart the server");
+  }
+}
 
 SqliteStore::Connection::~Connection() {
   for (const auto& [sql, stmt] : prepared) sqlite3_finalize(stmt);
@@ -184,10 +209,10 @@ std::optional<GameRecord> SqliteStore::FindByDigestOn(Connection& on, const std:
 }
 
 void SqliteStore::AddAll(std::vector<NewGame>& games) {
+  if (sync_failed_) throw StoreError("the store stopped storing after a failed sync of " + wal_path_);
   std::lock_guard<std::mutex> lock(writer_.mutex);
-  // The checks and the inserts in one transaction, synced once: another
-  // server on the file may store the same bytes in between otherwise, and a
-  // sync is most of what storing a game costs.
+  // The checks and the inserts in one transaction: another server on the
+  // file may store the same bytes in between otherwise.
   Execute(writer_, "BEGIN IMMEDIATE");
   try {
     for (NewGame& game : games) {

@@ -1,10 +1,11 @@
-// The board's games in one SQLite file, written ahead (WAL) and synced on
-// every commit, so that a game once answered as stored survives a crash of
-// the machine.
+// The board's games in one SQLite file, written ahead (WAL); the log is
+// synced before a game is answered as stored, so that it survives a crash
+// of the machine.
 #pragma once
 
 #include <sqlite3.h>
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -24,6 +25,7 @@ class SqliteStore : public Store {
   SqliteStore& operator=(const SqliteStore&) = delete;
 
   void AddAll(std::vector<NewGame>& games) override;
+  void Sync() override;
   std::optional<GameRecord> FindByDigest(const std::string& digest) override;
   std::optional<std::string> ReplayOf(int64_t id) override;
   std::vector<GameRecord> Best(int32_t mode, int32_t limit) override;
@@ -58,6 +60,12 @@ class SqliteStore : public Store {
   Connection writer_;
   Connection own_reader_;
   Connection* reader_ = &own_reader_;
+  // The write-ahead log, which Sync syncs: a commit has written its pages
+  // there when it returns (-1 in memory). Once a sync has failed, the disk
+  // may have dropped what it did not write, and nothing more is stored.
+  int wal_ = -1;
+  std::string wal_path_;
+  std::atomic<bool> sync_failed_{false};
 };
 
 }  // namespace vq::server

@@ -67,9 +67,14 @@ class Store {
   // earlier in games): then that one is taken and added stays false. The
   // database decides, so that the same bytes sent to two servers at once are
   // stored once. Each game's rank is taken in the same transaction. Once it
-  // returns, the games outlast a crash of the machine; when it throws, none
-  // of them is stored.
+  // returns, the games are stored and read by all; when it throws, none of
+  // them is stored.
   virtual void AddAll(std::vector<NewGame>& games) = 0;
+  // Once it returns, every game that AddAll stored before it began outlasts
+  // a crash of the machine. A store that waits for the disk in AddAll has
+  // nothing left to do; one that does not lets the next games be stored
+  // while the last ones reach the disk, and a sync covers them all.
+  virtual void Sync() {}
   virtual std::optional<GameRecord> FindByDigest(const std::string& digest) = 0;
   // The replay's bytes of the game id.
   virtual std::optional<std::string> ReplayOf(int64_t id) = 0;

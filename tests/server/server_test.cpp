@@ -12,6 +12,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <condition_variable>
+#include <future>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <pqxx/pqxx>
@@ -545,6 +547,75 @@ TEST_F(ServerTest, ReadsDoNotWaitForAWrite) {
   EXPECT_EQ(replay.status, 200);
   EXPECT_EQ(replay.body, first);
   EXPECT_EQ(waiting.status, 201) << waiting.body;
+}
+
+// The store's sync, held by the test until it opens it, failing if told.
+class HeldSync : public server::Store {
+ public:
+  explicit HeldSync(server::Store& store) : store_(store) {}
+  void AddAll(std::vector<server::NewGame>& games) override { store_.AddAll(games); }
+  void Sync() override {
+    std::unique_lock<std::mutex> lock(mutex_);
+    opened_.wait(lock, [this] { return open_; });
+    ++syncs_;
+    if (fail_) throw server::StoreError("the disk failed");
+    store_.Sync();
+  }
+  std::optional<server::GameRecord> FindByDigest(const std::string& digest) override {
+    return store_.FindByDigest(digest);
+  }
+  std::optional<std::string> ReplayOf(int64_t id) override { return store_.ReplayOf(id); }
+  std::vector<server::GameRecord> Best(int32_t mode, int32_t limit) override { return store_.Best(mode, limit); }
+  int32_t RankOf(const server::GameRecord& game) override { return store_.RankOf(game); }
+  std::vector<server::ModeCount> Modes() override { return store_.Modes(); }
+  std::vector<server::GameRecord> GamesAfter(int64_t after, int32_t limit) override {
+    return store_.GamesAfter(after, limit);
+  }
+  void Open(bool fail) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    open_ = true;
+    fail_ = fail;
+    opened_.notify_all();
+  }
+  int Syncs() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return syncs_;
+  }
+
+ private:
+  server::Store& store_;
+  std::mutex mutex_;
+  std::condition_variable opened_;
+  bool open_ = false;
+  bool fail_ = false;
+  int syncs_ = 0;
+};
+
+// A game is answered only once the store's sync has put it on the disk;
+// the games stored meanwhile wait for one more sync, not one each; a sync
+// that fails is answered as a failure, never 201.
+TEST_F(ServerTest, AnsweredOnlyOnceSynced) {
+  for (const bool fail : {false, true}) {
+    SCOPED_TRACE(fail ? "a failing sync" : "a sync");
+    const std::unique_ptr<server::Store> store = OpenStore();
+    HeldSync held(*store);
+    std::vector<std::future<server::Answer>> answers;
+    {
+      server::Board board(held);
+      for (int k = 0; k < 6; ++k) {
+        auto answer = std::make_shared<std::promise<server::Answer>>();
+        answers.push_back(answer->get_future());
+        board.Submit("P" + std::to_string(k), MakeGame(90 + k + (fail ? 10 : 0), 30),
+                     [answer](server::Answer given) { answer->set_value(std::move(given)); });
+      }
+      std::this_thread::sleep_for(300ms);
+      for (auto& answer : answers) EXPECT_EQ(answer.wait_for(0s), std::future_status::timeout);
+      held.Open(fail);
+      board.Flush();
+      EXPECT_LE(held.Syncs(), 2);
+    }
+    for (auto& answer : answers) EXPECT_EQ(answer.get().status, fail ? 500 : 201);
+  }
 }
 
 // Two servers on one database serve one board: what either stores, both
