@@ -156,9 +156,14 @@ void Board::Submit(std::string_view raw_name, std::string body, std::function<vo
   const std::string name = *CheckName(*DecodeQueryValue(raw_name));
   try {
     std::string digest = ReplayDigest(body);
-    // The same bytes again need no second play.
+    // The same bytes again need no second play; the first copy may not be
+    // on the disk yet, and its answer waits for the next sync.
     if (std::optional<GameRecord> stored = store_.FindByDigest(digest)) {
-      return done(GameAnswer(200, *stored, store_.RankOf(*stored)));
+      Answer answer = GameAnswer(200, *stored, store_.RankOf(*stored));
+      std::lock_guard<std::mutex> lock(writer_mutex_);
+      unsynced_.push_back(Stored{{std::move(done)}, {std::move(answer)}, false});
+      syncer_wakes_.notify_one();
+      return;
     }
     const Verdict verdict = VerifyReplay(reinterpret_cast<const uint8_t*>(body.data()), body.size());
     if (!verdict.plays) return done(ErrorAnswer(422, verdict.reason));
