@@ -54,10 +54,11 @@ class Board {
   // 201 stored, 200 stored before (the first copy's id), 400 a bad name, 413
   // too long, 422 no replay or one that does not play to its result, 503
   // the store is unavailable for now, 500 it failed (nothing is taken as
-  // stored either way). The game is played again
-  // on the calling thread; a game that plays is stored by the board's writer
-  // together with those that come meanwhile, in one transaction, and done
-  // gets the answer there. Refusals are answered at once.
+  // stored either way). The game is played again on the calling thread; a
+  // game that plays is stored by the board's writer together with those that
+  // come meanwhile, in one transaction, and done gets the answer from the
+  // board's syncer once the game is on the disk (200 too). Refusals are
+  // answered at once.
   void Submit(std::string_view raw_name, std::string body, std::function<void(Answer)> done);
   // The same, waiting for the answer.
   Answer Submit(std::string_view raw_name, std::string body);
