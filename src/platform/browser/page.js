@@ -96,6 +96,7 @@ var Module = window.Module || {};
     });
   }
   function start() {
+    performance.mark("velquadro: downloaded");
     say("Starting…");
     Module.wasmBinary = downloads[1].bytes;
     Module.getPreloadedPackage = function () { return downloads[2].bytes.buffer; };
@@ -268,6 +269,7 @@ var Module = window.Module || {};
     },
     // The first frame drawn takes the place of the loading line.
     onRuntimeInitialized: function () {
+      performance.mark("velquadro: runtime");
       running = true;
       // The program has its files: the page keeps no copies of its own.
       downloads.forEach(function (each) { each.bytes = null; });
