@@ -117,6 +117,10 @@
   // order of their adding, the file packager's last).
   Module["preRun"] = Module["preRun"] || [];
   Module["preRun"].push(function () {
+    // IMG_Load reads each image's pixels back from its canvas into the
+    // program's memory (a lock), for programs that read them; this one never
+    // does on the page, where the canvas draws every image (images.cpp).
+    SDL.defaults.discardOnLock = true;
     Promise.resolve().then(function () {
       performance.mark("velquadro: unpacked");
       remembered().forEach(decodeImage);
