@@ -71,7 +71,7 @@
   function remembered() {
     try {
       var list = JSON.parse(localStorage.getItem(kFirstImages) || "[]");
-      return Array.isArray(list) ? list.filter(function (path) { return typeof path === "string"; }) : [];
+      return Array.isArray(list) ? list.filter(function (path) { return /^\/gfx\/.*\.png$/.test(path); }) : [];
     } catch (error) {
       return [];  // no storage for the page, or not a list: nothing begun early
     }
