@@ -10,13 +10,17 @@
 // host sent for it, and the first title frame with the network off, each step
 // of the program's start (the page's performance marks) and, beside it, the
 // browser's own floor: a page of a few lines that draws once on a canvas.
-// Usage: node web_page.mjs <dist/web> <loads> <seconds>
+// Other builds' folders after the seconds have their offline start measured
+// too, each visit in turn with the first build's, to set two builds side by
+// side on a machine whose load changes.
+// Usage: node web_page.mjs <dist/web> <loads> <seconds> [<other dist/web>...]
 import fs from "node:fs";
 import os from "node:os";
 import path from "node:path";
 import { launch, picture, serve } from "../browser/chromium.mjs";
 
 const [dist, loads, seconds] = process.argv.slice(2).map((a, i) => (i ? Number(a) : a));
+const others = process.argv.slice(5);
 const sleep = (ms) => new Promise((done) => setTimeout(done, ms));
 const { server, url, served } = await serve(dist);
 const chromium = await launch();
@@ -68,9 +72,18 @@ try {
   fs.writeFileSync(path.join(floor, "index.html"), "<!doctype html><canvas id=canvas width=800 height=600></canvas>" +
                    "<script>canvas.getContext('2d').drawImage(new OffscreenCanvas(8, 8), 0, 0)</script>");
   const floorSite = await serve(floor);
-  const steps = {}, floors = [];
+  const builds = [{ dist, url, steps: {} }];
+  const floors = [];
   try {
-    for (let n = 0; n < loads; n++) {
+    for (const other of others) {
+      const site = await serve(other);
+      const visit = await chromium.browser.newPage();
+      await visit.goto(site.url);
+      await visit.evaluate(() => navigator.serviceWorker.ready);
+      await visit.close();
+      builds.push({ dist: other, url: site.url, server: site.server, steps: {} });
+    }
+    for (let n = 0; n < loads; n++) for (const { url, steps } of builds) {
       const page = await chromium.browser.newPage();
       const workers = await page.createCDPSession();
       await workers.send("ServiceWorker.enable");
@@ -84,6 +97,7 @@ try {
         .map((mark) => [mark.name.slice(11), mark.startTime]).concat([["painted", window.vqPainted]])));
       for (const [step, at] of Object.entries(marks)) (steps[step] = steps[step] || []).push(Math.round(at));
       await page.close();
+      if (url !== builds[0].url) continue;
       const empty = await chromium.browser.newPage();
       await empty.evaluateOnNewDocument(firstFrame);
       await empty.goto(floorSite.url);
@@ -92,14 +106,20 @@ try {
       await empty.close();
     }
   } finally {
+    for (const build of builds) if (build.server) build.server.close();
     floorSite.server.close();
     fs.rmSync(floor, { recursive: true, force: true });
   }
-  console.log(`the steps of a later visit's start with the network off, medians: ` +
-              `${Object.entries(steps).map(([step, at]) => `${step} ${median(at)}`).join(", ")} ms after navigation; ` +
-              `the browser's floor (a page that draws once on a canvas) painted at ${floors.join(", ")} ms (median ${median(floors)})`);
-  console.log(`first title frame of a later visit with the network off, to its paint: ${steps.painted.join(", ")} ms ` +
-              `(median ${median(steps.painted)} ms)`);
+  const stepsOf = ({ steps }) => Object.entries(steps).map(([step, at]) => `${step} ${median(at)}`).join(", ");
+  for (const build of builds.slice(1)) {
+    console.log(`${build.dist}, in turn: offline, first title frame painted at ${build.steps.painted.join(", ")} ms; ` +
+                `medians: ${stepsOf(build)} ms`);
+  }
+  console.log(`the steps of a later visit's start with the network off, medians: ${stepsOf(builds[0])} ms after ` +
+              `navigation; the browser's floor (a page that draws once on a canvas) painted at ${floors.join(", ")} ms ` +
+              `(median ${median(floors)})`);
+  console.log(`first title frame of a later visit with the network off, to its paint: ${builds[0].steps.painted.join(", ")} ms ` +
+              `(median ${median(builds[0].steps.painted)} ms)`);
 } finally {
   await chromium.close();
   server.close();
