@@ -69,6 +69,9 @@ try {
   await until(async () => (title = await compare("native.png", 1)).differing === 0, 5000);
   check(`the title in a 1200x900 page is the native title at 1x (${title.width}x${title.height}, ${title.differing} pixels differ)`,
         title.width === 800 && title.height === 600 && title.differing === 0);
+  const decodedAll = await until(() => page.evaluate(() => performance.getEntriesByName("velquadro: every image").length > 0), 5000);
+  const images = await page.evaluate(() => performance.getEntriesByType("measure").filter((m) => /^velquadro: decoded/.test(m.name)).length);
+  check(`after the title, the page decodes the images a game needs in the background (${images} of 41)`, decodedAll && images === 41);
   await page.setViewport({ width: 1700, height: 1300 });
   await sleep(200);
   const double = await compare("native.png", 2);
