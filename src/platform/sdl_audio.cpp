@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/sdl_platform.h"
+#include "platform/sdl_shared.h"
 
 namespace vq {
 
@@ -31,6 +32,7 @@ bool SdlPlatform::OpenAudio() {
 
 Music* SdlPlatform::LoadMusic(const char* path) {
   FreeStoppedMusic();
+  PrepareFile(path);
   return reinterpret_cast<Music*>(Mix_LoadMUS(path));
 }
 

@@ -65,6 +65,7 @@ uint64_t g_images_loaded = 0;
 }  // namespace
 
 Image* SdlPlatform::LoadImage(const char* path) {
+  PrepareFile(path);
   SDL_Surface* loaded = IMG_Load(path);
   if (!loaded) return nullptr;
   auto* image = new SdlImage{loaded, {PixelRect{0, 0, loaded->w, loaded->h}}, Drawing::Sdl, ++g_images_loaded, false};

@@ -48,6 +48,12 @@ SDL_Surface* ConvertForScreen(SDL_Surface* loaded);
 // How an image in its final format is drawn onto the screen.
 Drawing DrawingFor(const SDL_Surface* image, const SDL_Surface* screen);
 
+// Makes the image or music file at path ready for SDL to load, before
+// IMG_Load or Mix_LoadMUS: the browser decodes each image only when the
+// program first asks for it, and waits for it here; the desktop's SDL reads
+// the file itself.
+void PrepareFile(const char* path);
+
 // Which keys the keyboard holds, indexed by SDLKey.
 const Uint8* KeyboardState();
 

@@ -18,6 +18,7 @@ const { server, url } = await serve(dist);
 const chromium = await launch();
 try {
   const page = await chromium.browser.newPage();
+  const first = page;
   page.on("pageerror", (error) => console.log(`page error: ${error.message}`));
   await page.setViewport({ width: 1200, height: 900 });
   await page.goto(url);
@@ -29,7 +30,7 @@ try {
   // of the rows from `top` down that differ by more than TOLERANCE, those of
   // them outside `box` ([x0, y0, x1, y1]), and the scale x scale squares that
   // are not of one colour.
-  async function compare(native, scale, top = 0, box = [0, 0, 0, 0]) {
+  async function compare(native, scale, top = 0, box = [0, 0, 0, 0], page = first) {
     const at = await page.$eval("#canvas", (c) => { const r = c.getBoundingClientRect(); return [r.x, r.y, r.width, r.height]; });
     const shot = await page.screenshot({ clip: { x: at[0], y: at[1], width: at[2], height: at[3] }, encoding: "base64" });
     const want = fs.readFileSync(path.join(shots, native)).toString("base64");
@@ -68,6 +69,16 @@ try {
   await until(async () => (title = await compare("native.png", 1)).differing === 0, 5000);
   check(`the title in a 1200x900 page is the native title at 1x (${title.width}x${title.height}, ${title.differing} pixels differ)`,
         title.width === 800 && title.height === 600 && title.differing === 0);
+  // A first visit, with no list kept of the first frame's images: each decoded as the program loads it, the title's
+  // alone before the first frame, every other one after it.
+  const decodedAll = await until(() => page.evaluate(() => performance.getEntriesByName("velquadro: every image").length > 0), 5000);
+  const [images, beforeFrame] = await page.evaluate(() => {
+    const decoded = performance.getEntriesByType("measure").filter((m) => /^velquadro: decoded/.test(m.name));
+    const frame = performance.getEntriesByName("velquadro: first frame")[0].startTime;
+    return [decoded.length, decoded.filter((m) => m.startTime + m.duration <= frame).length];
+  });
+  check(`a first visit decodes ${beforeFrame} images before its first frame, all ${images} by a moment after it`,
+        decodedAll && images === 41 && beforeFrame >= 1 && beforeFrame <= 4);
   await page.setViewport({ width: 1700, height: 1300 });
   await sleep(200);
   const double = await compare("native.png", 2);
@@ -171,11 +182,42 @@ try {
   await bare.keyboard.down("Enter");
   await sleep(120);
   await bare.keyboard.up("Enter");
-  const first = await picture(bare);
+  const shown = await picture(bare);
   await sleep(500);
   const storage = said.find((line) => /^velquadro: .*storage/.test(line));
-  check(`without the browser's storage the game plays (${storage})`, storage && (await picture(bare)) !== first);
+  check(`without the browser's storage the game plays (${storage})`, storage && (await picture(bare)) !== shown);
   await bare.close();
+
+  // Images decoded late, each held back 100 ms, and a wrong list of the first frame's images kept by a visit: the
+  // title waits for its own and is the native title (with the kept best), a game started at once waits for the
+  // others and runs. Images that cannot be decoded: the program names the first it could not load and ends.
+  const late = await chromium.browser.newPage();
+  await late.setViewport({ width: 1200, height: 900 });
+  const lateSaid = [];
+  late.on("console", (message) => lateSaid.push(message.text()));
+  await late.evaluateOnNewDocument(() => {
+    localStorage.setItem("velquadro-first-images", JSON.stringify(["/gfx/5/bg.png", "/gfx/none.png", 7, "/installed"]));
+    const decode = window.createImageBitmap;
+    window.createImageBitmap = (...args) => new Promise((held) => setTimeout(held, 100)).then(() => decode(...args));
+  });
+  await late.goto(url);
+  let waited = {};
+  const drawn = await until(async () => (waited = await compare("native.png", 1, 0, [280, 282, 520, 316], late)).outside === 0, 10000);
+  await pressOn(late, "Enter");
+  const game = await until(async () => (await late.evaluate(() => document.body.dataset.screen)) === "game", 5000);
+  const running = new Set();
+  for (let i = 0; i < 6; i++) running.add(await sleep(250).then(() => picture(late)));
+  check(`images decoded late: the native title (${waited.outside} pixels off the plaque), then a game that runs ` +
+        `(${running.size} pictures in 1.5 s)${lateSaid.filter((line) => /Cannot/.test(line)).join(" ")}`,
+        drawn && game && running.size >= 4 && !lateSaid.some((line) => /Cannot/.test(line)));
+  await late.close();
+  const broken = await chromium.browser.newPage();
+  await broken.evaluateOnNewDocument(() => { window.createImageBitmap = () => Promise.reject(new Error("no decoder")); });
+  await broken.goto(url);
+  const stopped = () => broken.evaluate(() => document.getElementById("status").textContent);
+  const ends = await until(async () => /^Velquadro stopped: Cannot load image gfx\/title.png/.test(await stopped()), 10000);
+  check(`images that cannot be decoded: the page says why the program stopped ("${await stopped()}")`, ends);
+  await broken.close();
 } finally {
   await chromium.close();
   server.close();

@@ -14,7 +14,7 @@ const PHONE = { width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, h
 const PLAQUE = [280, 282, 520, 316];  // the title's BEST, which shows the games played here
 const web = path.join(shots, "web");  // a copy of the build, which becomes a new one at the end
 fs.cpSync(dist, web, { recursive: true });
-const { server, url } = await serve(web);
+const { server, url, served } = await serve(web);
 const chromium = await launch();
 let page, cdp;
 const said = [];
@@ -137,13 +137,30 @@ try {
   await page.evaluate(() => navigator.serviceWorker.ready);
 
   const fetched = [];
+  served.length = 0;
   await open(PHONE);
   page.on("response", (response) => /^http/.test(response.url()) && !response.fromServiceWorker() && fetched.push(response.url()));
-  check(`a second visit fetches nothing (${fetched})`, await shows("native.png", 10000, PLAQUE) && !fetched.length);
+  const again = await shows("native.png", 10000, PLAQUE);
+  await sleep(1000);  // the browser's check for a new build, after the load
+  const sent = served.map(([name, bytes, status]) => `${name} ${status} ${bytes} B`);
+  check(`a second visit fetches nothing, the host sends no file (${fetched}; ${sent})`,
+        again && !fetched.length && served.every(([, bytes]) => bytes === 0));
   await open(PHONE, true);
   const title = await shows("native.png", 10000, PLAQUE);
+  // The start without the network: the first frame drawn once its own images were decoded, begun before the
+  // program ran as the last visit's first frame needed them, and the others after it.
+  const [frame, decoded, early] = await page.evaluate(() => {
+    const [at, runtime] = ["first frame", "runtime"].map((name) => performance.getEntriesByName(`velquadro: ${name}`)[0].startTime);
+    const before = performance.getEntriesByType("measure").filter((m) => /^velquadro: decoded/.test(m.name) && m.startTime + m.duration <= at);
+    return [Math.round(at), before.map((m) => m.name.replace(/.*\//, "")), before.filter((m) => m.startTime < runtime).length];
+  });
+  check(`offline, the title's first frame ${frame} ms after navigation, with only ${decoded} of the 41 images decoded, ` +
+        `${early} of them begun before the program ran`, frame < 1500 && decoded.length >= 1 && decoded.length <= 4 && early === decoded.length);
   const offline = await tap("Return").then(() => later(800, () => picture(page)));
   check("offline, the page draws the title, and a tap on Return starts a game", title && (await later(300, () => picture(page))) !== offline);
+  // The music, kept in the program's files and decoded only as it plays, needs no network either.
+  const offlineMusic = await tap("Music").then(() => until(async () => (await music()) > 0, 3000));
+  check("offline, a tap on Music plays the music", offlineMusic);
 
   // A desktop without touch: no control of the phone's; the game the largest 4:3 that fits above the bar.
   for (const [width, height, want] of [[1920, 1080, 1400], [1000, 500, 625]]) {

@@ -3,6 +3,7 @@
 // static host serves it, and Debian's chromium, headless, driven by
 // puppeteer-core, which downloads no browser of its own: the driver comes
 // as the lockfile has it, with `npm ci --prefix tools/browser`.
+import crypto from "node:crypto";
 import fs from "node:fs";
 import http from "node:http";
 import os from "node:os";
@@ -13,8 +14,8 @@ const TYPES = { ".html": "text/html", ".js": "text/javascript", ".wasm": "applic
                 ".css": "text/css", ".webmanifest": "application/manifest+json" };
 
 // Serves the folder on a free port of 127.0.0.1; returns the server, its
-// address and the list of what it sent ([path, bytes], for measuring). Every
-// file is read anew, as a host would after a new build.
+// address and the list of what it sent ([path, bytes, status], for
+// measuring). Every file is read anew, as a host would after a new build.
 export async function serve(folder) {
   const served = [];
   const server = http.createServer((request, response) => {
@@ -25,10 +26,19 @@ export async function serve(folder) {
         response.end();
         return;
       }
+      // A validator, as every common static host gives one: a request that
+      // names the version it has is answered 304, without the file.
+      const tag = `"${crypto.createHash("sha1").update(data).digest("hex")}"`;
+      if (request.headers["if-none-match"] === tag) {
+        response.writeHead(304, { ETag: tag });
+        response.end();
+        served.push([name, 0, 304]);
+        return;
+      }
       response.writeHead(200, { "Content-Type": TYPES[path.extname(name)] || "application/octet-stream",
-                                "Content-Length": data.length });
+                                "Content-Length": data.length, ETag: tag });
       response.end(data);
-      served.push([name, data.length]);
+      served.push([name, data.length, 200]);
     });
   });
   await new Promise((listening) => server.listen(0, "127.0.0.1", listening));

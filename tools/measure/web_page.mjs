@@ -6,12 +6,21 @@
 // compositing too) and of every chromium process together, as chromium
 // itself counts them, in a desktop's 1200x900 page and a phone's 390x844,
 // and the same while the game is paused and draws nothing, the page's own
-// floor; then a second visit, as the service worker keeps the page: the bytes the
-// host sent for it, and the first title frame with the network off.
-// Usage: node web_page.mjs <dist/web> <loads> <seconds>
+// floor; then a second visit, as the service worker keeps the page: what the
+// host sent for it, and the first title frame with the network off, each step
+// of the program's start (the page's performance marks) and, beside it, the
+// browser's own floor: a page of a few lines that draws once on a canvas.
+// Other builds' folders after the seconds have their offline start measured
+// too, each visit in turn with the first build's, to set two builds side by
+// side on a machine whose load changes.
+// Usage: node web_page.mjs <dist/web> <loads> <seconds> [<other dist/web>...]
+import fs from "node:fs";
+import os from "node:os";
+import path from "node:path";
 import { launch, picture, serve } from "../browser/chromium.mjs";
 
 const [dist, loads, seconds] = process.argv.slice(2).map((a, i) => (i ? Number(a) : a));
+const others = process.argv.slice(5);
 const sleep = (ms) => new Promise((done) => setTimeout(done, ms));
 const { server, url, served } = await serve(dist);
 const chromium = await launch();
@@ -41,8 +50,9 @@ try {
     await gameCpu(name, viewport);
   }
 
-  // The second visit: every file from the service worker's keeping, the
-  // host asked for the worker alone (the browser's check for a new build).
+  // The second visit: every file from the service worker's keeping; the host
+  // asked only whether the worker changed (the browser's check for a new
+  // build), which a host with validators answers 304, without the file.
   const first = await chromium.browser.newPage();
   await first.goto(url);
   await first.evaluate(() => navigator.serviceWorker.ready);
@@ -54,22 +64,62 @@ try {
   await sleep(3000);
   await second.close();
   console.log(`a second visit of the same build: the host sent ${served.reduce((sum, [, bytes]) => sum + bytes, 0)} bytes ` +
-              `(${served.map(([name, bytes]) => `${name} ${bytes} B`).join(", ") || "nothing"})`);
-  const times = [], starts = [];
-  for (let n = 0; n < loads; n++) {
-    const page = await chromium.browser.newPage();
-    await page.setOfflineMode(true);
-    await page.evaluateOnNewDocument(firstFrame);
-    await page.evaluateOnNewDocument(programStart);
-    await page.goto(url);
-    await page.waitForFunction(() => window.vqPainted !== undefined, { timeout: 10000 });
-    const [painted, from, to] = await page.evaluate(() => [window.vqPainted, window.vqLoading, window.vqStarted]);
-    times.push(Math.round(painted));
-    starts.push(`${Math.round(from)} to ${Math.round(to)}`);
-    await page.close();
+              `(${served.map(([name, bytes, status]) => `${name} ${status}, ${bytes} B`).join("; ") || "nothing"})`);
+
+  // Offline, each visit finding the worker stopped, as a visit some time
+  // after the last does; beside each, the floor's page.
+  const floor = fs.mkdtempSync(path.join(os.tmpdir(), "vq_floor_"));
+  fs.writeFileSync(path.join(floor, "index.html"), "<!doctype html><canvas id=canvas width=800 height=600></canvas>" +
+                   "<script>canvas.getContext('2d').drawImage(new OffscreenCanvas(8, 8), 0, 0)</script>");
+  const floorSite = await serve(floor);
+  const builds = [{ dist, url, steps: {} }];
+  const floors = [];
+  try {
+    for (const other of others) {
+      const site = await serve(other);
+      const visit = await chromium.browser.newPage();
+      await visit.goto(site.url);
+      await visit.evaluate(() => navigator.serviceWorker.ready);
+      await visit.close();
+      builds.push({ dist: other, url: site.url, server: site.server, steps: {} });
+    }
+    for (let n = 0; n < loads; n++) for (const { url, steps } of builds) {
+      const page = await chromium.browser.newPage();
+      const workers = await page.createCDPSession();
+      await workers.send("ServiceWorker.enable");
+      await workers.send("ServiceWorker.stopAllWorkers");
+      await page.setOfflineMode(true);
+      await page.evaluateOnNewDocument(firstFrame);
+      await page.goto(url);
+      await page.waitForFunction(() => window.vqPainted !== undefined, { timeout: 10000 });
+      const marks = await page.evaluate(() => Object.fromEntries(performance.getEntriesByType("mark")
+        .filter((mark) => /^velquadro: (downloaded|program|runtime|first frame)$/.test(mark.name))
+        .map((mark) => [mark.name.slice(11), mark.startTime]).concat([["painted", window.vqPainted]])));
+      for (const [step, at] of Object.entries(marks)) (steps[step] = steps[step] || []).push(Math.round(at));
+      await page.close();
+      if (url !== builds[0].url) continue;
+      const empty = await chromium.browser.newPage();
+      await empty.evaluateOnNewDocument(firstFrame);
+      await empty.goto(floorSite.url);
+      await empty.waitForFunction(() => window.vqPainted !== undefined, { timeout: 10000 });
+      floors.push(Math.round(await empty.evaluate(() => window.vqPainted)));
+      await empty.close();
+    }
+  } finally {
+    for (const build of builds) if (build.server) build.server.close();
+    floorSite.server.close();
+    fs.rmSync(floor, { recursive: true, force: true });
   }
-  console.log(`first title frame of a later visit with the network off, to its paint: ${times.join(", ")} ms ` +
-              `(median ${median(times)} ms); the program's files unpacked and its images decoded from ${starts.join(", ")} ms`);
+  const stepsOf = ({ steps }) => Object.entries(steps).map(([step, at]) => `${step} ${median(at)}`).join(", ");
+  for (const build of builds.slice(1)) {
+    console.log(`${build.dist}, in turn: offline, first title frame painted at ${build.steps.painted.join(", ")} ms; ` +
+                `medians: ${stepsOf(build)} ms`);
+  }
+  console.log(`the steps of a later visit's start with the network off, medians: ${stepsOf(builds[0])} ms after ` +
+              `navigation; the browser's floor (a page that draws once on a canvas) painted at ${floors.join(", ")} ms ` +
+              `(median ${median(floors)})`);
+  console.log(`first title frame of a later visit with the network off, to its paint: ${builds[0].steps.painted.join(", ")} ms ` +
+              `(median ${median(builds[0].steps.painted)} ms)`);
 } finally {
   await chromium.close();
   server.close();
@@ -85,18 +135,6 @@ function firstFrame() {
     }
     return draw.apply(this, args);
   };
-}
-
-// When the program began to unpack its files (its first wait for one) and
-// when it started, as emscripten tells the page's Module.
-function programStart() {
-  let module;
-  Object.defineProperty(window, "Module", { configurable: true, get: () => module, set: (value) => {
-    module = value;
-    module.monitorRunDependencies = (left) => { if (left > 1 && window.vqLoading === undefined) window.vqLoading = performance.now(); };
-    const started = module.onRuntimeInitialized;
-    module.onRuntimeInitialized = function () { window.vqStarted = performance.now(); return started && started.apply(this, arguments); };
-  } });
 }
 
 // The CPU of a game running in a page of the viewport given, and paused.

@@ -96,6 +96,7 @@ var Module = window.Module || {};
     });
   }
   function start() {
+    performance.mark("velquadro: downloaded");
     say("Starting…");
     Module.wasmBinary = downloads[1].bytes;
     Module.getPreloadedPackage = function () { return downloads[2].bytes.buffer; };
@@ -256,6 +257,7 @@ var Module = window.Module || {};
   document.addEventListener("visibilitychange", broughtToFront);
   window.addEventListener("focus", broughtToFront);
 
+  var lastSaid = "";  // the program's last line on standard error
   Object.assign(Module, {
     canvas: canvas,
     // The keyboard is the page's (above): SDL listens to none of it.
@@ -263,11 +265,13 @@ var Module = window.Module || {};
     // Emscripten's SDL says so each time it ignores a call: no news to a player.
     print: function (text) { if (!/^SDL_\w+ called \(and ignored\)$/.test(text)) console.log(text); },
     printErr: function (text) {
+      lastSaid = text;
       programSays(text);
       console.warn(text);
     },
     // The first frame drawn takes the place of the loading line.
     onRuntimeInitialized: function () {
+      performance.mark("velquadro: runtime");
       running = true;
       // The program has its files: the page keeps no copies of its own.
       downloads.forEach(function (each) { each.bytes = null; });
@@ -277,11 +281,12 @@ var Module = window.Module || {};
       canvas.focus();
     },
     // Quit: the game has ended, and says so, rather than leave its last picture.
-    onExit: function () {
+    onExit: function (status) {
       running = false;
       screen.hidden = true;
       bar.hidden = true;
-      say("Velquadro has ended.", "Play again", function () { location.reload(); });
+      // A program that ended on a fault (an image it cannot load) says why, not that it ended as Quit ends it.
+      say(status ? "Velquadro stopped: " + lastSaid : "Velquadro has ended.", "Play again", function () { location.reload(); });
     },
     onAbort: function (what) { say("Velquadro stopped: " + what, "Play again", function () { location.reload(); }); },
     // F: the page's own full screen, the black page around the canvas.

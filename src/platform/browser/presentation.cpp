@@ -16,6 +16,18 @@ namespace vq {
 // The canvas keeps what was drawn into it: nothing to remember.
 struct Presentation {};
 
+namespace {
+
+// The first frame is out: the page decodes the images the program has not
+// asked for yet (page_images.js), while the title waits for a key.
+EM_JS(void, PageFramePresented, (), {
+  if (Module["pageFiles"]) Module["pageFiles"].presented();
+});
+
+bool g_presented = false;
+
+}  // namespace
+
 // Made and ended where the target's Presentation is known.
 SdlPlatform::SdlPlatform(bool convert_images) : convert_images_(convert_images) {
   // Room for every tile of the screen as its own part, and as many again
@@ -36,6 +48,8 @@ void SdlPlatform::Present() {
   presented_area_ = 0;
   for (const PixelRect& part : changed_) presented_area_ += part.w * part.h;
   SDL_Flip(screen_);
+  if (!g_presented) PageFramePresented();
+  g_presented = true;
 }
 
 }  // namespace vq

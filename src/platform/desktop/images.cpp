@@ -24,4 +24,6 @@ Drawing DrawingFor(const SDL_Surface* image, const SDL_Surface* screen) {
                                                                                          : Drawing::Sdl;
 }
 
+void PrepareFile(const char*) {}
+
 }  // namespace vq
