@@ -141,9 +141,13 @@ SqliteStore::~SqliteStore() {
   if (wal_ >= 0) close(wal_);
 }
 
+void SqliteStore::RefuseAfterFailedSync() const {
+  if (sync_failed_) throw StoreError("the store stopped storing after a failed sync of " + wal_path_);
+}
+
 void SqliteStore::Sync() {
   if (wal_ < 0) return;
-  if (sync_failed_) throw StoreError("the store stopped storing after a failed sync of " + wal_path_);
+  RefuseAfterFailedSync();
   if (fdatasync(wal_) != 0) {
     sync_failed_ = true;
     throw StoreError("cannot sync " + wal_path_ + ": " + std::strerror(errno) + "; restart the server");
@@ -209,7 +213,7 @@ std::optional<GameRecord> SqliteStore::FindByDigestOn(Connection& on, const std:
 }
 
 void SqliteStore::AddAll(std::vector<NewGame>& games) {
-  if (sync_failed_) throw StoreError("the store stopped storing after a failed sync of " + wal_path_);
+  RefuseAfterFailedSync();
   std::lock_guard<std::mutex> lock(writer_.mutex);
   // The checks and the inserts in one transaction: another server on the
   // file may store the same bytes in between otherwise.

@@ -50,6 +50,8 @@ class SqliteStore : public Store {
   static std::optional<GameRecord> FindByDigestOn(Connection& on, const std::string& digest);
   static int32_t RankOfOn(Connection& on, const GameRecord& game);
   void Upgrade();
+  // Throws once a sync has failed: nothing more is stored or answered stored.
+  void RefuseAfterFailedSync() const;
 
   // The writer's transaction ends with a sync of the disk, and takes as long
   // as the disk does; the reads (a submission's look for the same bytes, a
