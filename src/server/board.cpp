@@ -116,7 +116,6 @@ Board::Board(Store& store, std::function<int64_t()> now, std::chrono::millisecon
     : store_(store), now_(std::move(now)), list_life_(list_life) {
   if (!now_) now_ = [] { return static_cast<int64_t>(std::time(nullptr)); };
   writer_ = std::thread([this] { Writer(); });
-  syncer_ = std::thread([this] { Syncer(); });
 }
 
 Board::~Board() {
@@ -126,12 +125,6 @@ Board::~Board() {
     writer_wakes_.notify_one();
   }
   writer_.join();
-  {
-    std::lock_guard<std::mutex> lock(writer_mutex_);
-    writer_gone_ = true;
-    syncer_wakes_.notify_one();
-  }
-  syncer_.join();
 }
 
 std::optional<Answer> Board::RefuseEarly(std::string_view raw_name, uint64_t declared_length) {
@@ -156,14 +149,13 @@ void Board::Submit(std::string_view raw_name, std::string body, std::function<vo
   const std::string name = *CheckName(*DecodeQueryValue(raw_name));
   try {
     std::string digest = ReplayDigest(body);
-    // The same bytes again need no second play; the first copy may not be
-    // on the disk yet, and its answer waits for the next sync.
+    // The same bytes again need no second play. The first copy may not be
+    // on the disk yet: a sync of its own puts it there, without waiting for
+    // the writer, which may be waiting for another server's write.
     if (std::optional<GameRecord> stored = store_.FindByDigest(digest)) {
       Answer answer = GameAnswer(200, *stored, store_.RankOf(*stored));
-      std::lock_guard<std::mutex> lock(writer_mutex_);
-      unsynced_.push_back(Stored{{std::move(done)}, {std::move(answer)}, false});
-      syncer_wakes_.notify_one();
-      return;
+      store_.Sync();
+      return done(std::move(answer));
     }
     const Verdict verdict = VerifyReplay(reinterpret_cast<const uint8_t*>(body.data()), body.size());
     if (!verdict.plays) return done(ErrorAnswer(422, verdict.reason));
@@ -182,11 +174,12 @@ Answer Board::Submit(std::string_view raw_name, std::string body) {
   return answer.get_future().get();
 }
 
-// Stores what waits, all of it in one transaction, and hands it to the
-// syncer: the games that come meanwhile are stored while it syncs.
+// Stores what waits, all of it in one transaction, syncs it and answers it;
+// the games that come meanwhile wait for the next turn. One sync for each
+// transaction, with no thread between the two: a turn takes the longer, and
+// stores the more games at once.
 void Board::Writer() {
   std::vector<Pending> batch;
-  std::vector<NewGame> games;
   for (;;) {
     {
       std::unique_lock<std::mutex> lock(writer_mutex_);
@@ -195,66 +188,35 @@ void Board::Writer() {
       batch.swap(waiting_);
       writing_ = true;
     }
-    games.clear();
-    for (Pending& pending : batch) games.push_back(std::move(pending.game));
-    Stored stored{{}, {}, false};
-    try {
-      store_.AddAll(games);
-      for (const NewGame& game : games) {
-        if (game.added) Forget(game.game.mode);
-      }
-      for (const NewGame& game : games) {
-        stored.answers.push_back(GameAnswer(game.added ? 201 : 200, game.game, game.rank));
-      }
-    } catch (const StoreError& error) {
-      stored.answers.assign(batch.size(), StoreFailed(error));
-      stored.failed = true;
-    }
-    for (Pending& pending : batch) stored.done.push_back(std::move(pending.done));
+    std::vector<Answer> answers = StoreAndSync(batch);
+    for (size_t k = 0; k < batch.size(); ++k) batch[k].done(std::move(answers[k]));
     batch.clear();
     std::lock_guard<std::mutex> lock(writer_mutex_);
-    unsynced_.push_back(std::move(stored));
     writing_ = false;
-    syncer_wakes_.notify_one();
-  }
-}
-
-// Syncs what the writer stored, once for all the batches stored since the
-// last sync, and answers them: an answer 201 comes after its game is on the
-// disk.
-void Board::Syncer() {
-  std::vector<Stored> batches;
-  for (;;) {
-    {
-      std::unique_lock<std::mutex> lock(writer_mutex_);
-      syncer_wakes_.wait(lock, [this] { return !unsynced_.empty() || writer_gone_; });
-      if (unsynced_.empty()) return;
-      batches.swap(unsynced_);
-      syncing_ = true;
-    }
-    bool any = false;
-    for (const Stored& stored : batches) any = any || !stored.failed;
-    if (any) {
-      try {
-        store_.Sync();
-      } catch (const StoreError& error) {
-        const Answer failed = StoreFailed(error);
-        for (Stored& stored : batches) stored.answers.assign(stored.answers.size(), failed);
-      }
-    }
-    for (Stored& stored : batches) {
-      for (size_t k = 0; k < stored.done.size(); ++k) stored.done[k](std::move(stored.answers[k]));
-    }
-    batches.clear();
-    std::lock_guard<std::mutex> lock(writer_mutex_);
-    syncing_ = false;
     writer_idle_.notify_all();
   }
 }
 
+std::vector<Answer> Board::StoreAndSync(std::vector<Pending>& batch) {
+  std::vector<NewGame> games;
+  for (Pending& pending : batch) games.push_back(std::move(pending.game));
+  std::vector<Answer> answers;
+  try {
+    store_.AddAll(games);
+    for (const NewGame& game : games) {
+      if (game.added) Forget(game.game.mode);
+    }
+    store_.Sync();
+    for (const NewGame& game : games) answers.push_back(GameAnswer(game.added ? 201 : 200, game.game, game.rank));
+  } catch (const StoreError& error) {
+    answers.assign(batch.size(), StoreFailed(error));
+  }
+  return answers;
+}
+
 void Board::Flush() {
   std::unique_lock<std::mutex> lock(writer_mutex_);
-  writer_idle_.wait(lock, [this] { return waiting_.empty() && unsynced_.empty() && !writing_ && !syncing_; });
+  writer_idle_.wait(lock, [this] { return waiting_.empty() && !writing_; });
 }
 
 void Board::Forget(int32_t mode) {

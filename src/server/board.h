@@ -56,9 +56,9 @@ class Board {
   // the store is unavailable for now, 500 it failed (nothing is taken as
   // stored either way). The game is played again on the calling thread; a
   // game that plays is stored by the board's writer together with those that
-  // come meanwhile, in one transaction, and done gets the answer from the
-  // board's syncer once the game is on the disk (200 too). Refusals are
-  // answered at once.
+  // came while it stored and synced the last ones, in one transaction, and
+  // done gets the answer from the writer once the game is on the disk. The
+  // same bytes again, and refusals, are answered on the calling thread.
   void Submit(std::string_view raw_name, std::string body, std::function<void(Answer)> done);
   // The same, waiting for the answer.
   Answer Submit(std::string_view raw_name, std::string body);
@@ -92,29 +92,20 @@ class Board {
   bool Fresh(const Cached& cached) const;
   void Forget(int32_t mode);
   void Writer();
-  void Syncer();
+  // Stores the games of batch in one transaction and syncs the store: the
+  // answers, in the batch's order.
+  std::vector<Answer> StoreAndSync(std::vector<Pending>& batch);
 
   Store& store_;
   std::function<int64_t()> now_;
-  // The games played that wait for the writer, and those it stored that
-  // wait for the syncer, which answers them once they are on the disk.
-  struct Stored {
-    std::vector<std::function<void(Answer)>> done;
-    std::vector<Answer> answers;
-    bool failed;  // the answers are the store's failure: nothing to sync
-  };
+  // The games that wait for the writer.
   std::mutex writer_mutex_;
   std::condition_variable writer_wakes_;
-  std::condition_variable syncer_wakes_;
   std::condition_variable writer_idle_;
   std::vector<Pending> waiting_;
-  std::vector<Stored> unsynced_;
   bool writer_done_ = false;
-  bool writer_gone_ = false;  // the writer stored its last: the syncer ends
-  bool writing_ = false;      // a batch is being stored
-  bool syncing_ = false;      // stored batches are being synced and answered
+  bool writing_ = false;  // a batch is being stored, synced and answered
   std::thread writer_;
-  std::thread syncer_;
   // Answers to the board's lists, kept until a game of their mode is stored;
   // a miss fills its entry under the lock, so that a stale list never
   // outlives the Forget that follows a store.
