@@ -83,7 +83,8 @@
       if (/\.ogg$/i.test(path)) prepareMusic(path);
       return Promise.resolve();
     },
-    // The first frame is out: after its paint, the music and every other
+    // The first frame is out: after its paint, the page's own work that waited
+    // for it (an event, "velquadro-first-frame"), the music and every other
     // image, one at a time (all at once took the page's thread for 80 ms and
     // held the paint back). One that cannot be fetched now is fetched again
     // when the program asks for it.
@@ -93,6 +94,7 @@
       remember();
       requestAnimationFrame(function () {
         setTimeout(function () {
+          window.dispatchEvent(new Event("velquadro-first-frame"));
           Object.keys(files["music"]).forEach(prepareMusic);
           files["images"].reduce(function (done, path) {
             return done.then(function () {
