@@ -2,8 +2,9 @@
 # The browser build's page in Debian's chromium (page_test.mjs), against the
 # native program under Xvfb: its title with Play and with Time attack chosen,
 # and the end of a golden replay it watches with --replay; then what the page
-# keeps and tells (page_cases.mjs), and the page on a phone and a tablet
-# (phone_test.mjs).
+# keeps and tells (page_cases.mjs), the page on a phone and a tablet
+# (phone_test.mjs), and the files it fetches apart from the program on a
+# line that holds them back (start_test.mjs).
 # Usage: bash test_page.sh <path-to-velquadro> <source-dir>  (after tools/web build)
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../e2e/lib.sh"
@@ -33,4 +34,5 @@ node "$source_dir/tests/web/page_test.mjs" "$work" "$source_dir/dist/web" "$prog
 # What the page keeps and tells, each failure made by the test.
 node "$source_dir/tests/web/page_cases.mjs" "$work" "$source_dir/dist/web" "$program" "$replay" || failures=$((failures + 1))
 node "$source_dir/tests/web/phone_test.mjs" "$work" "$source_dir/dist/web" "$program" || failures=$((failures + 1))
+node "$source_dir/tests/web/start_test.mjs" "$source_dir/dist/web" || failures=$((failures + 1))
 finish_checks

