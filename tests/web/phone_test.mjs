@@ -158,7 +158,7 @@ try {
         `${early} of them begun before the program ran`, frame < 1500 && decoded.length >= 1 && decoded.length <= 4 && early === decoded.length);
   const offline = await tap("Return").then(() => later(800, () => picture(page)));
   check("offline, the page draws the title, and a tap on Return starts a game", title && (await later(300, () => picture(page))) !== offline);
-  // The music, kept in the program's files and decoded only as it plays, needs no network either.
+  // The music, kept by the service worker and decoded only as it plays, needs no network either.
   const offlineMusic = await tap("Music").then(() => until(async () => (await music()) > 0, 3000));
   check("offline, a tap on Music plays the music", offlineMusic);
 
