@@ -50,10 +50,24 @@ var Module = window.Module || {};
     say(known ? "Loading… " + megabytes(loaded) + " of " + megabytes(total) + " MB"
               : "Loading… " + megabytes(loaded) + " MB");
   }
+  // A file's answer, or an error that says what the host answered.
+  function answered(response) {
+    if (!response.ok) throw new Error("the server answered " + response.status + (response.statusText ? " " + response.statusText : ""));
+    return response;
+  }
+  // An error that names the file and says why it did not come.
+  function notDownloaded(name, error) {
+    // fetch says no more than "Failed to fetch" of a lost connection.
+    var why = error instanceof TypeError ? "the connection failed" : error.message || error;
+    return new Error(name + " could not be downloaded (" + why + ")");
+  }
+  // The page's other files, whole: a promise of the answer, or of a named error.
+  function fetchFile(name) {
+    return fetch(name).then(answered).catch(function (error) { throw notDownloaded(name, error); });
+  }
   function download(each) {
     each.loaded = 0;
-    return fetch(each.name, { cache: "no-cache" }).then(function (response) {
-      if (!response.ok) throw new Error("the server answered " + response.status + (response.statusText ? " " + response.statusText : ""));
+    return fetch(each.name, { cache: "no-cache" }).then(answered).then(function (response) {
       // A host that compresses the file gives its compressed length, which
       // says nothing of the bytes read: the total is then unknown.
       var length = Number(response.headers.get("Content-Length"));
@@ -78,9 +92,7 @@ var Module = window.Module || {};
       });
     }).catch(function (error) {
       each.total = 0;
-      // fetch says no more than "Failed to fetch" of a lost connection.
-      var why = error instanceof TypeError ? "the connection failed" : error.message || error;
-      throw new Error(each.name + " could not be downloaded (" + why + ")");
+      throw notDownloaded(each.name, error);
     });
   }
   function load() {
@@ -125,13 +137,11 @@ var Module = window.Module || {};
     if (!images[path]) {
       var start = performance.now();
       var name = kFiles.folder + path.slice("/gfx/".length);
-      images[path] = fetch(name).then(function (response) {
-        if (!response.ok) throw new Error("the server answered " + response.status + (response.statusText ? " " + response.statusText : ""));
+      images[path] = fetchFile(name).then(function (response) {
         return response.blob();
       }).catch(function (error) {
         delete images[path];  // asked again, it is fetched again
-        var why = error instanceof TypeError ? "the connection failed" : error.message || error;
-        throw new Error(name + " could not be downloaded (" + why + ")");
+        throw error;
       }).then(function (blob) {
         // Off the page's thread; one that cannot be decoded is left out:
         // the program then says which file it could not load.
@@ -171,7 +181,7 @@ var Module = window.Module || {};
     }
     first.forEach(function (path) { image(path).catch(function () {}); });
   }
-  Module.fetchedFiles = { images: kFiles.images, music: kFiles.music, image: image, neededImage: neededImage };
+  Module.fetchedFiles = { images: kFiles.images, music: kFiles.music, image: image, neededImage: neededImage, fetchFile: fetchFile };
 
   // --- The keyboard ---------------------------------------------------------
   // Only the game's keys, and only while the canvas has the focus, are the

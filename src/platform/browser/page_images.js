@@ -52,8 +52,7 @@
     if (!audio) audio = Module["preloadedAudios"][path] = new Audio();
     if (musicFetched[path]) return;
     musicFetched[path] = true;
-    fetch(name).then(function (response) {
-      if (!response.ok) throw new Error("the server answered " + response.status);
+    files["fetchFile"](name).then(function (response) {
       return response.blob();
     }).then(function (blob) {
       audio.src = URL.createObjectURL(new Blob([blob], { type: "audio/ogg" }));
@@ -61,7 +60,7 @@
     }).catch(function (error) {
       // Silent until a later game asks again.
       musicFetched[path] = false;
-      console.warn("velquadro: the music " + name + " could not be fetched (" + error.message + ")");
+      console.warn("velquadro: the music: " + error.message);
     });
   }
 
