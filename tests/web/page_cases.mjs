@@ -54,8 +54,9 @@ let chromium;
 try {
   await fresh();
   let page = await chromium.browser.newPage();
+  // Slow enough that the start's 0.3 MB take some 2 s: at 600 KB/s a full run once saw two figures only.
   const network = await page.createCDPSession();
-  await network.send("Network.emulateNetworkConditions", { offline: false, latency: 20, downloadThroughput: 600 * 1024, uploadThroughput: 600 * 1024 });
+  await network.send("Network.emulateNetworkConditions", { offline: false, latency: 20, downloadThroughput: 150 * 1024, uploadThroughput: 150 * 1024 });
   const said = new Set();
   page.goto(url);
   await until(async () => said.add(await text(page, "status")) && running(page), 20000);
