@@ -49,7 +49,8 @@ async function open(before, page) {  // a page running, `before` run ahead of it
 async function fresh() { if (chromium) await chromium.close(); chromium = await launch(); }
 
 const { server, url } = await serve(dist);
-const programFiles = ["velquadro.js", "velquadro.wasm", "velquadro.data"];
+// The program's files, named by their contents (tools/web).
+const programFiles = fs.readdirSync(dist).filter((name) => /^velquadro-[0-9a-f]+\.(js|wasm)$/.test(name));
 let chromium;
 try {
   await fresh();
