@@ -83,29 +83,25 @@ try {
   const host = path.join(work, "kept");
   fs.cpSync(dist, host, { recursive: true });
   const site = await serve(host);
-  try {
-    for (const name of programFiles) {
-      page = await chromium.browser.newPage();
-      await page.goto(site.url);
-      await until(() => running(page), 15000);
-      await page.evaluate(async (name) => {
-        await navigator.serviceWorker.ready;
-        for (const key of await caches.keys()) await (await caches.open(key)).delete(name);
-      }, name);
-      fs.renameSync(path.join(host, name), path.join(host, `${name}.away`));
-      page.reload();
-      const offered = await until(async () => !(await page.$eval("#again", (button) => button.hidden)), 10000);
-      const [status, kept] = [await text(page, "status"), await page.evaluate(() => !!navigator.serviceWorker.controller)];
-      fs.renameSync(path.join(host, `${name}.away`), path.join(host, name));
-      if (offered) await page.click("#again");
-      check(`a kept page whose ${name} is lost names it ("${status}"), and Try again plays once the host has it`,
-            kept && status === `${name} could not be downloaded (the server answered 404 Not Found).` &&
-            (await until(() => running(page), 15000)));
-      await page.close();
-    }
-  } finally {
-    site.server.close();
+  for (const name of programFiles) {
+    page = await chromium.browser.newPage();
+    await page.goto(site.url);
+    await until(() => running(page), 15000);
+    await page.evaluate(async (name) => {
+      await navigator.serviceWorker.ready;  // kept whole, before one file goes
+      for (const key of await caches.keys()) await (await caches.open(key)).delete(name);
+    }, name);
+    fs.renameSync(path.join(host, name), path.join(host, `${name}.away`));
+    page.reload();
+    const offered = await until(async () => !(await page.$eval("#again", (button) => button.hidden)), 10000);
+    const [status, kept] = [await text(page, "status"), await page.evaluate(() => !!navigator.serviceWorker.controller)];
+    fs.renameSync(path.join(host, `${name}.away`), path.join(host, name));
+    if (offered) await page.click("#again");
+    check(`a kept page whose ${name} is lost names it ("${status}"), and Try again plays once the host has it`,
+          kept && status === `${name} could not be downloaded (the server answered 404 Not Found).` && (await until(() => running(page), 15000)));
+    await page.close();
   }
+  site.server.close();
 
   page = await open(() => { IDBFactory.prototype.open = () => ({}); });
   const silent = await text(page, "silent");

@@ -179,8 +179,7 @@ try {
   const change = (file, from, to) => fs.writeFileSync(path.join(web, file), fs.readFileSync(path.join(web, file), "utf8").replace(from, to));
   change("service_worker.js", /var BUILD = "([^"]*)"/, 'var BUILD = "$1-next"');
   change("index.html", "<title>", '<meta name="build" content="next"><title>');
-  const program = fs.readdirSync(web).filter((name) => /^velquadro-[0-9a-f]+\.(js|wasm)$/.test(name));
-  for (const name of program) {
+  for (const name of fs.readdirSync(web).filter((name) => /^velquadro-[0-9a-f]+\.(js|wasm)$/.test(name))) {
     const renamed = name.replace(/-[0-9a-f]+\./, "-0000next.");
     fs.renameSync(path.join(web, name), path.join(web, renamed));
     if (name.endsWith(".js")) fs.appendFileSync(path.join(web, renamed), "\nwindow.vqNextProgram = true;\n");
@@ -189,10 +188,8 @@ try {
   const visit = async (condition) => {
     await open(PHONE);
     await until(condition, 15000);
-    return page.evaluate(async () => [document.querySelector('meta[name="build"]') ? "new" : "kept",
-                                      window.vqNextProgram ? "new program" : "kept program", (await caches.keys()).join(" "),
-                                      (await (await caches.open((await caches.keys())[0])).keys()).map((r) => r.url)
-                                        .filter((url) => /velquadro-\w+\.(js|wasm)$/.test(url)).map((url) => url.replace(/.*\//, "")).join(" ")]);
+    return page.evaluate(async () => [document.querySelector('meta[name="build"]') ? "new" : "kept", window.vqNextProgram ? "new program" : "kept program",
+      (await caches.keys()).join(" "), (await (await caches.open((await caches.keys())[0])).keys()).map((r) => r.url.replace(/.*\//, "")).filter((file) => /^velquadro-/.test(file)).join(" ")]);
   };
   const found = await visit(() => page.evaluate(async () => !!(await navigator.serviceWorker.getRegistration()).waiting));
   const next = await visit(() => page.evaluate(() => !!document.querySelector('meta[name="build"]') && !!window.Module.calledRun));
