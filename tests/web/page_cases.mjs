@@ -49,7 +49,8 @@ async function open(before, page) {  // a page running, `before` run ahead of it
 async function fresh() { if (chromium) await chromium.close(); chromium = await launch(); }
 
 const { server, url } = await serve(dist);
-const programFiles = ["velquadro.js", "velquadro.wasm", "velquadro.data"];
+// The program's files, named by their contents (tools/web).
+const programFiles = fs.readdirSync(dist).filter((name) => /^velquadro-[0-9a-f]+\.(js|wasm)$/.test(name));
 let chromium;
 try {
   await fresh();
@@ -77,6 +78,30 @@ try {
     check(`a failed ${name} is named with a way to try again ("${status}", "${button}"), which plays`,
           status.includes(name) && button === "Try again" && (await until(() => running(page), 15000)));
   }
+  // A kept page, which runs the script by its address and waits for the WebAssembly, whose worker lost one of the
+  // program's files while the host lacks it too: the file named, and Try again, once the host has it, plays.
+  const host = path.join(work, "kept");
+  fs.cpSync(dist, host, { recursive: true });
+  const site = await serve(host);
+  for (const name of programFiles) {
+    page = await chromium.browser.newPage();
+    await page.goto(site.url);
+    await until(() => running(page), 15000);
+    await page.evaluate(async (name) => {
+      await navigator.serviceWorker.ready;  // kept whole, before one file goes
+      for (const key of await caches.keys()) await (await caches.open(key)).delete(name);
+    }, name);
+    fs.renameSync(path.join(host, name), path.join(host, `${name}.away`));
+    page.reload();
+    const offered = await until(async () => !(await page.$eval("#again", (button) => button.hidden)), 10000);
+    const [status, kept] = [await text(page, "status"), await page.evaluate(() => !!navigator.serviceWorker.controller)];
+    fs.renameSync(path.join(host, `${name}.away`), path.join(host, name));
+    if (offered) await page.click("#again");
+    check(`a kept page whose ${name} is lost names it ("${status}"), and Try again plays once the host has it`,
+          kept && status === `${name} could not be downloaded (the server answered 404 Not Found).` && (await until(() => running(page), 15000)));
+    await page.close();
+  }
+  site.server.close();
 
   page = await open(() => { IDBFactory.prototype.open = () => ({}); });
   const silent = await text(page, "silent");

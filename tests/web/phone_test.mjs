@@ -173,20 +173,30 @@ try {
           controls === 0 && Math.abs(w - want) < 2 && h <= bar + 0.5);
   }
 
-  // A new build on the host: the visit that finds it plays the kept one, or starts anew on the new one if it came
-  // before the program ran; the next visit is on the new one alone.
+  // A new build on the host, with a new program under new names: the visit that finds it plays the kept one, or
+  // starts anew on the new one if it came before the program ran; the next visit runs the new program alone, and
+  // the old names are kept no more.
   const change = (file, from, to) => fs.writeFileSync(path.join(web, file), fs.readFileSync(path.join(web, file), "utf8").replace(from, to));
   change("service_worker.js", /var BUILD = "([^"]*)"/, 'var BUILD = "$1-next"');
   change("index.html", "<title>", '<meta name="build" content="next"><title>');
+  for (const name of fs.readdirSync(web).filter((name) => /^velquadro-[0-9a-f]+\.(js|wasm)$/.test(name))) {
+    const renamed = name.replace(/-[0-9a-f]+\./, "-0000next.");
+    fs.renameSync(path.join(web, name), path.join(web, renamed));
+    if (name.endsWith(".js")) fs.appendFileSync(path.join(web, renamed), "\nwindow.vqNextProgram = true;\n");
+    for (const file of ["index.html", "service_worker.js"]) change(file, name, renamed);
+  }
   const visit = async (condition) => {
     await open(PHONE);
     await until(condition, 15000);
-    return page.evaluate(async () => [document.querySelector('meta[name="build"]') ? "new" : "kept", (await caches.keys()).join(" ")]);
+    return page.evaluate(async () => [document.querySelector('meta[name="build"]') ? "new" : "kept", window.vqNextProgram ? "new program" : "kept program",
+      (await caches.keys()).join(" "), (await (await caches.open((await caches.keys())[0])).keys()).map((r) => r.url.replace(/.*\//, "")).filter((file) => /^velquadro-/.test(file)).join(" ")]);
   };
   const found = await visit(() => page.evaluate(async () => !!(await navigator.serviceWorker.getRegistration()).waiting));
-  const next = await visit(() => page.evaluate(() => !!document.querySelector('meta[name="build"]')));
-  check(`a new build: the visit that finds it (${found}), the next on the new one alone (${next})`,
-        next[0] === "new" && /^\S+-next$/.test(next[1]));
+  const next = await visit(() => page.evaluate(() => !!document.querySelector('meta[name="build"]') && !!window.Module.calledRun));
+  const shown = await shows("native.png", 10000, PLAQUE);
+  check(`a new build: the visit that finds it (${found}), the next on the new one alone, its title shown (${next})`,
+        next[0] === "new" && next[1] === "new program" && /^\S+-next$/.test(next[2]) &&
+        next[3] === "velquadro-0000next.js velquadro-0000next.wasm" && shown);
 } finally {
   await chromium.close();
   server.close();

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The browser build against the native program, in one run: the sizes a
-# player downloads (the .js and the .wasm gzipped, as a web host sends them;
-# the packed images and music), the time to the first title frame on
+# player downloads (the .js and the .wasm gzipped, as a web host sends
+# them), the time to the first title frame on
 # loopback, and the CPU of a running game in the page and in the native
 # program's window.
 # Usage: tools/measure/web.sh <path-to-velquadro> [loads, default 5] [seconds, default 8]
@@ -16,10 +16,13 @@ dist=$source_dir/dist/web
 [[ -d $source_dir/tools/browser/node_modules/puppeteer-core ]] ||
   npm ci --prefix "$source_dir/tools/browser" --no-audit --no-fund --silent
 
-js=$(gzip -9c "$dist/velquadro.js" | wc -c)
-wasm=$(gzip -9c "$dist/velquadro.wasm" | wc -c)
-echo "velquadro.js $(stat -c %s "$dist/velquadro.js") B, gzipped $js B; velquadro.wasm $(stat -c %s "$dist/velquadro.wasm") B," \
-  "gzipped $wasm B; together gzipped $((js + wasm)) B; velquadro.data $(stat -c %s "$dist/velquadro.data") B"
+# The program's two files, named by their contents (tools/web).
+script=$(echo "$dist"/velquadro-*.js)
+program=$(echo "$dist"/velquadro-*.wasm)
+js=$(gzip -9c "$script" | wc -c)
+wasm=$(gzip -9c "$program" | wc -c)
+echo "$(basename "$script") $(stat -c %s "$script") B, gzipped $js B; $(basename "$program") $(stat -c %s "$program") B," \
+  "gzipped $wasm B; together gzipped $((js + wasm)) B"
 
 install_game "$work/game"
 "$work/game/velquadro" >/dev/null 2>&1 &

@@ -8,7 +8,8 @@
 // and the same while the game is paused and draws nothing, the page's own
 // floor; then a second visit, as the service worker keeps the page: what the
 // host sent for it, and the first title frame with the network off, each step
-// of the program's start (the page's performance marks) and, beside it, the
+// of the navigation through the service worker (its Navigation Timing) and of
+// the program's start (the page's performance marks) and, beside it, the
 // browser's own floor: a page of a few lines that draws once on a canvas.
 // Other builds' folders after the seconds have their offline start measured
 // too, each visit in turn with the first build's, to set two builds side by
@@ -92,9 +93,15 @@ try {
       await page.evaluateOnNewDocument(firstFrame);
       await page.goto(url);
       await page.waitForFunction(() => window.vqPainted !== undefined, { timeout: 10000 });
-      const marks = await page.evaluate(() => Object.fromEntries(performance.getEntriesByType("mark")
-        .filter((mark) => /^velquadro: (downloaded|program|runtime|first frame)$/.test(mark.name))
-        .map((mark) => [mark.name.slice(11), mark.startTime]).concat([["painted", window.vqPainted]])));
+      // The navigation's own steps first: the worker started for the visit,
+      // the page's request handed to it once it runs, its answer.
+      const marks = await page.evaluate(() => {
+        const navigation = performance.getEntriesByType("navigation")[0];
+        return Object.fromEntries([["worker", navigation.workerStart], ["asked", navigation.fetchStart],
+                                   ["answered", navigation.responseStart]].concat(performance.getEntriesByType("mark")
+          .filter((mark) => /^velquadro: (downloaded|program|runtime|first frame)$/.test(mark.name))
+          .map((mark) => [mark.name.slice(11), mark.startTime]), [["painted", window.vqPainted]]));
+      });
       for (const [step, at] of Object.entries(marks)) (steps[step] = steps[step] || []).push(Math.round(at));
       await page.close();
       if (url !== builds[0].url) continue;

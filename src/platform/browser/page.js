@@ -33,12 +33,27 @@ var Module = window.Module || {};
   }
 
   // --- Loading ------------------------------------------------------------
-  // The page downloads the program's three files itself, to tell how far it
-  // got (bytes of the total) and which file failed, and hands them to the
-  // program, which then downloads nothing more.
-  var downloads = ["velquadro.js", "velquadro.wasm", "velquadro.data"].map(function (name) {
+  // The program's two files, named by their contents (tools/web writes the
+  // line below), so that a page never runs one build's script with another
+  // build's WebAssembly: a page whose tab a newer build's worker took over
+  // finds no such file in its keeping rather than the newer one.
+  var kProgram = { script: "velquadro.js", wasm: "velquadro.wasm" };
+  // A page the service worker keeps runs the script by its address, from the
+  // worker's keeping, where the browser keeps the script's compiled code
+  // beside it (made when the worker kept the file), and begins it at once,
+  // beside the download of the WebAssembly, which the program waits for
+  // (instantiateWasm below). A first visit downloads the script itself, to
+  // tell its progress, and runs the bytes it read.
+  var keptPage = !!(navigator.serviceWorker && navigator.serviceWorker.controller);
+  // The page downloads the rest itself, to tell how far it got (bytes of the
+  // total) and which file failed, and hands them to the program, which then
+  // downloads nothing more.
+  var downloads = (keptPage ? [kProgram.wasm] : [kProgram.script, kProgram.wasm]).map(function (name) {
     return { name: name, loaded: 0, total: 0, bytes: null };
   });
+  var wasm = downloads[downloads.length - 1];
+  var wasmCame;
+  var wasmBytes = new Promise(function (resolve) { wasmCame = resolve; });
   function megabytes(bytes) { return (bytes / 1048576).toFixed(1); }
   function showProgress() {
     var loaded = 0, total = 0, known = true;
@@ -67,7 +82,7 @@ var Module = window.Module || {};
   }
   function download(each) {
     each.loaded = 0;
-    return fetch(each.name, { cache: "no-cache" }).then(answered).then(function (response) {
+    return fetch(each.name).then(answered).then(function (response) {
       // A host that compresses the file gives its compressed length, which
       // says nothing of the bytes read: the total is then unknown.
       var length = Number(response.headers.get("Content-Length"));
@@ -89,39 +104,65 @@ var Module = window.Module || {};
         var at = 0;
         chunks.forEach(function (chunk) { bytes.set(chunk, at); at += chunk.length; });
         each.bytes = bytes;
+        if (each === wasm) wasmCame(bytes);
       });
     }).catch(function (error) {
       each.total = 0;
       throw notDownloaded(each.name, error);
     });
   }
+  // The program's script, run from the address given; a promise that fails
+  // with the file named when it did not come.
+  var script = null;
+  function runScript(address) {
+    return new Promise(function (ran, failed) {
+      script = document.createElement("script");
+      script.src = address;
+      script.onload = ran;
+      script.onerror = function () {
+        script.remove();
+        script = null;
+        // The element says no more than that it failed: the host says why.
+        fetchFile(kProgram.script).then(function () {
+          failed(notDownloaded(kProgram.script, new TypeError()));
+        }, failed);
+      };
+      document.body.appendChild(script);
+    });
+  }
   function load() {
     beginFirstImages();
     showProgress();
     var missing = downloads.filter(function (each) { return !each.bytes; });
-    Promise.allSettled(missing.map(download)).then(function (results) {
+    var steps = missing.map(download);
+    if (keptPage && !script) steps.push(runScript(kProgram.script));
+    Promise.allSettled(steps).then(function (results) {
       var failed = results.filter(function (result) { return result.status === "rejected"; });
       if (failed.length) {
         say(failed.map(function (result) { return result.reason.message; }).join(". ") + ".", "Try again", load);
         return;
       }
-      start();
+      performance.mark("velquadro: downloaded");
+      say("Starting…");
+      if (!keptPage) runScript(URL.createObjectURL(new Blob([downloads[0].bytes], { type: "text/javascript" })));
     });
   }
-  function start() {
-    performance.mark("velquadro: downloaded");
-    say("Starting…");
-    Module.wasmBinary = downloads[1].bytes;
-    Module.getPreloadedPackage = function () { return downloads[2].bytes.buffer; };
-    var script = document.createElement("script");
-    script.src = URL.createObjectURL(new Blob([downloads[0].bytes], { type: "text/javascript" }));
-    document.body.appendChild(script);
-  }
+  // The program compiles its WebAssembly once the page has its bytes.
+  Module.instantiateWasm = function (imports, instantiated) {
+    wasmBytes.then(function (bytes) {
+      return WebAssembly.instantiate(bytes, imports);
+    }).then(function (result) {
+      instantiated(result.instance, result.module);
+    }, function (error) {
+      say("Velquadro stopped: " + error.message, "Play again", function () { location.reload(); });
+    });
+    return {};
+  };
 
   // --- The images and the music --------------------------------------------
-  // Files of their own, not packed with the program in velquadro.data, so
-  // that the start waits for what its first frame draws alone. tools/web
-  // writes the line below: the images' folder and the music's file are named
+  // Files of their own, not packed with the program, so that the start
+  // waits for what its first frame draws alone. tools/web writes the line
+  // below: the images' folder and the music's file are named
   // by their contents, so that a page never shows one build's program with
   // another build's files (fetched late from a newer build's keeping, they
   // are not found, rather than other pictures).

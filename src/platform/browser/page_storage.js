@@ -243,15 +243,23 @@
     },
   };
 
+  // The stored files are read as the script runs, while the WebAssembly
+  // compiles, not after it: the program waits for them before it starts.
+  var firstRead = readStored().then(function (files) {
+    return { files: files };
+  }, function (error) {
+    return { error: error };
+  });
   Module["preRun"] = Module["preRun"] || [];
   Module["preRun"].push(function () {
     ENV["XDG_DATA_HOME"] = "/data";
     FS.mkdirTree(kFolder);
     addRunDependency("velquadro-storage");
-    readStored().then(bringIn, function (error) {
-      var text = silent(error)
+    firstRead.then(function (read) {
+      if (read.files) return bringIn(read.files);
+      var text = silent(read.error)
                    ? "The browser's storage does not answer: this visit's files are kept in memory."
-                   : "The browser gives this page no storage (" + (error && error.message || error) +
+                   : "The browser gives this page no storage (" + (read.error && read.error.message || read.error) +
                        "): this visit's files are kept in memory.";
       tell("silent", text);
       console.warn("velquadro: " + text);
