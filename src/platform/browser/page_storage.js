@@ -245,21 +245,18 @@
 
   // The stored files are read as the script runs, while the WebAssembly
   // compiles, not after it: the program waits for them before it starts.
-  var firstRead = readStored().then(function (files) {
-    return { files: files };
-  }, function (error) {
-    return { error: error };
-  });
+  // A failure is answered in preRun; until then it is no unhandled one.
+  var firstRead = readStored();
+  firstRead.catch(function () {});
   Module["preRun"] = Module["preRun"] || [];
   Module["preRun"].push(function () {
     ENV["XDG_DATA_HOME"] = "/data";
     FS.mkdirTree(kFolder);
     addRunDependency("velquadro-storage");
-    firstRead.then(function (read) {
-      if (read.files) return bringIn(read.files);
-      var text = silent(read.error)
+    firstRead.then(bringIn, function (error) {
+      var text = silent(error)
                    ? "The browser's storage does not answer: this visit's files are kept in memory."
-                   : "The browser gives this page no storage (" + (read.error && read.error.message || read.error) +
+                   : "The browser gives this page no storage (" + (error && error.message || error) +
                        "): this visit's files are kept in memory.";
       tell("silent", text);
       console.warn("velquadro: " + text);
