@@ -10,7 +10,9 @@
 // host sent for it, and the first title frame with the network off, each step
 // of the navigation through the service worker (its Navigation Timing) and of
 // the program's start (the page's performance marks) and, beside it, the
-// browser's own floor: a page of a few lines that draws once on a canvas.
+// browser's own floors: a page of a few lines that draws once on a canvas,
+// served by the host, and the same page kept by a worker of two lines and
+// visited offline as the game's page is.
 // Other builds' folders after the seconds have their offline start measured
 // too, each visit in turn with the first build's, to set two builds side by
 // side on a machine whose load changes.
@@ -68,14 +70,27 @@ try {
               `(${served.map(([name, bytes, status]) => `${name} ${status}, ${bytes} B`).join("; ") || "nothing"})`);
 
   // Offline, each visit finding the worker stopped, as a visit some time
-  // after the last does; beside each, the floor's page.
+  // after the last does; beside each, the floor's page, and the same page
+  // kept by a worker of two lines and visited as the game's page is: the
+  // floor of any page the browser starts offline from a worker's keeping.
+  const floorPage = "<!doctype html><canvas id=canvas width=800 height=600></canvas>" +
+                    "<script>canvas.getContext('2d').drawImage(new OffscreenCanvas(8, 8), 0, 0)</script>";
   const floor = fs.mkdtempSync(path.join(os.tmpdir(), "vq_floor_"));
-  fs.writeFileSync(path.join(floor, "index.html"), "<!doctype html><canvas id=canvas width=800 height=600></canvas>" +
-                   "<script>canvas.getContext('2d').drawImage(new OffscreenCanvas(8, 8), 0, 0)</script>");
+  fs.writeFileSync(path.join(floor, "index.html"), floorPage);
   const floorSite = await serve(floor);
+  const keptFloor = fs.mkdtempSync(path.join(os.tmpdir(), "vq_kept_floor_"));
+  fs.writeFileSync(path.join(keptFloor, "index.html"), floorPage + "<script>navigator.serviceWorker.register('service_worker.js')</script>");
+  fs.writeFileSync(path.join(keptFloor, "service_worker.js"),
+                   "addEventListener('install', (e) => e.waitUntil(caches.open('floor').then((c) => c.add('./'))));\n" +
+                   "addEventListener('fetch', (e) => e.respondWith(caches.match(e.request).then((r) => r || fetch(e.request))));\n");
+  const keptFloorSite = await serve(keptFloor);
   const builds = [{ dist, url, steps: {} }];
-  const floors = [];
+  const floors = [], keptFloors = [];
   try {
+    const keeping = await chromium.browser.newPage();
+    await keeping.goto(keptFloorSite.url);
+    await keeping.evaluate(() => navigator.serviceWorker.ready);
+    await keeping.close();
     for (const other of others) {
       const site = await serve(other);
       const visit = await chromium.browser.newPage();
@@ -84,7 +99,8 @@ try {
       await visit.close();
       builds.push({ dist: other, url: site.url, server: site.server, steps: {} });
     }
-    for (let n = 0; n < loads; n++) for (const { url, steps } of builds) {
+    // A page visited offline, its worker stopped, once it painted.
+    const offline = async (url) => {
       const page = await chromium.browser.newPage();
       const workers = await page.createCDPSession();
       await workers.send("ServiceWorker.enable");
@@ -93,6 +109,10 @@ try {
       await page.evaluateOnNewDocument(firstFrame);
       await page.goto(url);
       await page.waitForFunction(() => window.vqPainted !== undefined, { timeout: 10000 });
+      return page;
+    };
+    for (let n = 0; n < loads; n++) for (const { url, steps } of builds) {
+      const page = await offline(url);
       // The navigation's own steps first: the worker started for the visit,
       // the page's request handed to it once it runs, its answer.
       const marks = await page.evaluate(() => {
@@ -111,11 +131,14 @@ try {
       await empty.waitForFunction(() => window.vqPainted !== undefined, { timeout: 10000 });
       floors.push(Math.round(await empty.evaluate(() => window.vqPainted)));
       await empty.close();
+      const kept = await offline(keptFloorSite.url);
+      keptFloors.push(Math.round(await kept.evaluate(() => window.vqPainted)));
+      await kept.close();
     }
   } finally {
     for (const build of builds) if (build.server) build.server.close();
-    floorSite.server.close();
-    fs.rmSync(floor, { recursive: true, force: true });
+    for (const site of [floorSite, keptFloorSite]) site.server.close();
+    for (const folder of [floor, keptFloor]) fs.rmSync(folder, { recursive: true, force: true });
   }
   const stepsOf = ({ steps }) => Object.entries(steps).map(([step, at]) => `${step} ${median(at)}`).join(", ");
   for (const build of builds.slice(1)) {
@@ -124,7 +147,8 @@ try {
   }
   console.log(`the steps of a later visit's start with the network off, medians: ${stepsOf(builds[0])} ms after ` +
               `navigation; the browser's floor (a page that draws once on a canvas) painted at ${floors.join(", ")} ms ` +
-              `(median ${median(floors)})`);
+              `(median ${median(floors)}); kept by a worker and visited offline, as the game's page is, at ` +
+              `${keptFloors.join(", ")} ms (median ${median(keptFloors)})`);
   console.log(`first title frame of a later visit with the network off, to its paint: ${builds[0].steps.painted.join(", ")} ms ` +
               `(median ${median(builds[0].steps.painted)} ms)`);
 } finally {
