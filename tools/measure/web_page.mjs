@@ -99,20 +99,23 @@ try {
       await visit.close();
       builds.push({ dist: other, url: site.url, server: site.server, steps: {} });
     }
-    // A page visited offline, its worker stopped, once it painted.
-    const offline = async (url) => {
+    // A page visited once it painted: offline, its worker stopped, or
+    // served by the host.
+    const visit = async (url, offline = true) => {
       const page = await chromium.browser.newPage();
-      const workers = await page.createCDPSession();
-      await workers.send("ServiceWorker.enable");
-      await workers.send("ServiceWorker.stopAllWorkers");
-      await page.setOfflineMode(true);
+      if (offline) {
+        const workers = await page.createCDPSession();
+        await workers.send("ServiceWorker.enable");
+        await workers.send("ServiceWorker.stopAllWorkers");
+        await page.setOfflineMode(true);
+      }
       await page.evaluateOnNewDocument(firstFrame);
       await page.goto(url);
       await page.waitForFunction(() => window.vqPainted !== undefined, { timeout: 10000 });
       return page;
     };
     for (let n = 0; n < loads; n++) for (const { url, steps } of builds) {
-      const page = await offline(url);
+      const page = await visit(url);
       // The navigation's own steps first: the worker started for the visit,
       // the page's request handed to it once it runs, its answer.
       const marks = await page.evaluate(() => {
@@ -125,15 +128,11 @@ try {
       for (const [step, at] of Object.entries(marks)) (steps[step] = steps[step] || []).push(Math.round(at));
       await page.close();
       if (url !== builds[0].url) continue;
-      const empty = await chromium.browser.newPage();
-      await empty.evaluateOnNewDocument(firstFrame);
-      await empty.goto(floorSite.url);
-      await empty.waitForFunction(() => window.vqPainted !== undefined, { timeout: 10000 });
-      floors.push(Math.round(await empty.evaluate(() => window.vqPainted)));
-      await empty.close();
-      const kept = await offline(keptFloorSite.url);
-      keptFloors.push(Math.round(await kept.evaluate(() => window.vqPainted)));
-      await kept.close();
+      for (const [site, offline, painted] of [[floorSite, false, floors], [keptFloorSite, true, keptFloors]]) {
+        const shown = await visit(site.url, offline);
+        painted.push(Math.round(await shown.evaluate(() => window.vqPainted)));
+        await shown.close();
+      }
     }
   } finally {
     for (const build of builds) if (build.server) build.server.close();
